@@ -1,0 +1,3 @@
+// STUB: replaced by the player's behaviour.
+#include "game.h"
+void update_player(Entity &, Layer &, float) {}
