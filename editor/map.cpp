@@ -4,7 +4,6 @@
 #include <allegro.h>
 
 #include <cstdlib>
-#include <cstring>
 
 #include "map.h"
 
@@ -41,7 +40,7 @@ void add(Layer &layer, const Tile &tile)
         layer.tile_count++;
         layer.tiles = static_cast<Tile *>(realloc(layer.tiles, sizeof(Tile) * layer.tile_count));
     }
-    memcpy(static_cast<void *>(&layer.tiles[layer.tile_count - 1]), &tile, sizeof(Tile));
+    layer.tiles[layer.tile_count - 1] = tile;
 }
 
 static void free_frames(Tile &tile)
@@ -56,7 +55,7 @@ void remove(Layer &layer, int index)
 {
     free_frames(layer.tiles[index]);
     for (int i = index; i < layer.tile_count - 1; i++)
-        memcpy(static_cast<void *>(&layer.tiles[i]), &layer.tiles[i + 1], sizeof(Tile));
+        layer.tiles[i] = layer.tiles[i + 1];
     layer.tile_count--;
     if (layer.tile_count == 0) {
         free(layer.tiles);
