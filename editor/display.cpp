@@ -1,7 +1,119 @@
-// STUB: replaced by the editor display.
+// Drawing of the editor's frame into the back buffer, and its presentation.
+// Only the active layer is drawn. The origin overlay goes down first, then the
+// tiles in index order (higher over lower), then the white text on top: the
+// active layer, the selected tile's panel with the edit-field marker, and the
+// pointer's world position. Nothing here changes the level or the editor state.
 #include <allegro.h>
+
 #include "editor.h"
-void draw_origin_overlay() {}
-void draw_tiles() {}
-void draw_text() {}
-void present_frame() { blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H); clear_bitmap(buffer); vsync(); }
+
+// Panel values end just left of this column; the marker's cells line up with it.
+const int value_right = 200;
+const int cell_width = 8;
+
+static int white()
+{
+    return makecol(255, 255, 255);
+}
+
+void draw_tile(const Tile &tile, BITMAP *dest, BITMAP *tileset, int32_t scroll_x,
+               int32_t scroll_y, int32_t frame)
+{
+    int32_t x = tile.x - scroll_x;
+    int32_t y = tile.y - scroll_y;
+    int32_t width = tile.sizex[frame];
+    int32_t height = tile.sizey[frame];
+    if (tileset) {
+        blit(tileset, dest, tile.setx[frame], tile.sety[frame], x, y, width, height);
+    } else if (width > 0 && height > 0) {
+        // Without a tileset the level still shows where its tiles are.
+        rect(dest, x, y, x + width - 1, y + height - 1, makecol(160, 160, 160));
+    }
+}
+
+// Marks the world origin and joins it to the pointer; drawn under the tiles.
+void draw_origin_overlay()
+{
+    const int origin_radius = 5;
+    circlefill(buffer, -scroll_x, -scroll_y, origin_radius, white());
+    line(buffer, -scroll_x, -scroll_y, mouse_x, mouse_y, white());
+}
+
+// The selected tile shows its active frame, every other tile its frame 0.
+void draw_tiles()
+{
+    const Layer &layer = level.layers[active_layer];
+    for (int32_t i = 0; i < layer.tile_count; i++) {
+        int32_t frame = i == selected_tile ? active_frame : 0;
+        draw_tile(layer.tiles[i], buffer, level.tileset, scroll_x, scroll_y, frame);
+    }
+}
+
+static void draw_label(int y, const char *label)
+{
+    textprintf_ex(buffer, font, 0, y, white(), -1, "%s", label);
+}
+
+static void draw_int_row(int y, const char *label, int32_t value)
+{
+    draw_label(y, label);
+    textprintf_right_ex(buffer, font, value_right, y, white(), -1, "%d", value);
+}
+
+static void draw_float_row(int y, const char *label, float value)
+{
+    draw_label(y, label);
+    textprintf_right_ex(buffer, font, value_right, y, white(), -1, "%.3f", value);
+}
+
+static void draw_panel(const Tile &tile)
+{
+    draw_int_row(10, "Tile x:", tile.x);
+    draw_int_row(20, "Tile y:", tile.y);
+    draw_int_row(30, "Tile type:", tile.type);
+    draw_float_row(40, "Tile d1:", tile.d1);
+    draw_float_row(50, "Tile d2:", tile.d2);
+    draw_float_row(60, "Tile d3:", tile.d3);
+    draw_float_row(70, "Tile d4:", tile.d4);
+    draw_int_row(90, "Tile frames:", tile.frames);
+    draw_int_row(100, "Active frame:", active_frame);
+    draw_int_row(110, "Tile setx:", tile.setx[active_frame]);
+    draw_int_row(120, "Tile sety:", tile.sety[active_frame]);
+    draw_int_row(130, "Frame size x:", tile.sizex[active_frame]);
+    draw_int_row(140, "Frame size y:", tile.sizey[active_frame]);
+}
+
+// Underlines the cell where cursor digit would stand if the field's digits
+// (three for the frame fields, eight otherwise) were printed right-aligned at
+// the value column, on the first pixel row below the edited row.
+static void draw_edit_marker()
+{
+    const int marker_width = 6;
+    bool frame_field = edit_mode == 5 || edit_mode == 6;
+    int digits = frame_field ? 3 : 8;
+    int row_y = edit_mode <= 4 ? 30 + 10 * edit_mode : 40 + 10 * edit_mode;
+    int x1 = value_right - cell_width * digits + cell_width * entry_cursor;
+    hline(buffer, x1, row_y + 10, x1 + marker_width, white());
+}
+
+void draw_text()
+{
+    const Layer &layer = level.layers[active_layer];
+    textprintf_ex(buffer, font, 0, 0, white(), -1, "Active layer: %d", active_layer + 1);
+    if (layer.tile_count > 0) {
+        draw_panel(layer.tiles[selected_tile]);
+        if (edit_mode != 0)
+            draw_edit_marker();
+    }
+    // The back buffer is the window's size, so its right edge is the window's.
+    textprintf_right_ex(buffer, font, buffer->w, 0, white(), -1, "Mouse position: (%d;%d)",
+                        mouse_x + scroll_x, mouse_y + scroll_y);
+}
+
+// Shows the frame, then starts the next one from black.
+void present_frame()
+{
+    blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    clear_bitmap(buffer);
+    vsync();
+}

@@ -28,3 +28,19 @@ void enter_field();
 void draw_tiles();
 void draw_text();
 void present_frame();
+
+// Copies frame `frame` of the tile from the tileset to dest at its world
+// position minus the view; without a tileset it outlines the frame instead.
+void draw_tile(const Tile &tile, BITMAP *dest, BITMAP *tileset, int32_t scroll_x,
+               int32_t scroll_y, int32_t frame);
+
+// Brings selected_tile back into the active layer and active_frame below the
+// selected tile's frame count, after a step that may have broken either.
+void fit_selection_to_layer();
+
+// One-shot actions hold the frame until their key or button is released.
+void wait_key_release(int key_code);
+void wait_button_release(int button_bit);
+// Runs on every turn of those waits; does nothing in the program, and lets a
+// test release what is being waited for.
+extern void (*release_wait_turn)();
