@@ -1,0 +1,65 @@
+// One pass of the game: updates, the draw pass over what is in view, the
+// frame rate, and the timing that gives the next pass its dt.
+//
+// dt and fps are shared with the timer thread, which runs fps_tick once a
+// second; each is stored and loaded whole, with no further ordering needed.
+// A pass that measured zero ticks leaves frame_start where it was, so the
+// next measurement spans both passes.
+#include <allegro.h>
+
+#include "frame.h"
+#include "game.h"
+
+bool in_view(const Entity &e, int camera_x, int camera_y)
+{
+    if (!has_box(e))
+        return false;
+    double x = e.x, y = e.y;
+    double w = e.sizex[e.current_frame], h = e.sizey[e.current_frame];
+    return x + w > camera_x && x - camera_x < SCREEN_W && y + h > camera_y &&
+           y - camera_y < SCREEN_H;
+}
+
+void update_pass(Map &map, float dt)
+{
+    for (Layer &layer : map.layers)
+        for (int32_t j = 0; j < layer.entity_count; j++)
+            layer.entities[j].update(layer.entities[j], layer, dt);
+}
+
+void draw_pass(Map &map, BITMAP *dest, int camera_x, int camera_y, float dt)
+{
+    for (int i = layer_count - 1; i >= 0; i--) {
+        Layer &layer = map.layers[i];
+        for (int32_t j = 0; j < layer.entity_count; j++)
+            if (in_view(layer.entities[j], camera_x, camera_y))
+                draw_entity(layer.entities[j], dest, map.tileset, camera_x, camera_y, dt);
+    }
+}
+
+void draw_frame_rate(BITMAP *dest, float rate)
+{
+    textprintf_ex(dest, font, 0, 0, makecol(255, 255, 255), -1, "FPS: %.2f", rate);
+}
+
+// Runs on the timer thread. While dt is 0 the rate would be infinite, so the
+// last finite rate stays on show.
+void fps_tick()
+{
+    double seconds = dt.load(std::memory_order_relaxed);
+    if (seconds != 0)
+        fps.store(static_cast<float>(1 / seconds), std::memory_order_relaxed);
+}
+
+void start_pass_timing(int64_t counter)
+{
+    if (dt.load(std::memory_order_relaxed) != 0)
+        frame_start = counter;
+}
+
+void end_pass_timing(int64_t counter)
+{
+    frame_end = counter;
+    dt.store(static_cast<double>(frame_end - frame_start) / counter_frequency,
+             std::memory_order_relaxed);
+}
