@@ -105,8 +105,7 @@ void draw_text()
         if (edit_mode != 0)
             draw_edit_marker();
     }
-    // The back buffer is the window's size, so its right edge is the window's.
-    textprintf_right_ex(buffer, font, buffer->w, 0, white(), -1, "Mouse position: (%d;%d)",
+    textprintf_right_ex(buffer, font, SCREEN_W, 0, white(), -1, "Mouse position: (%d;%d)",
                         mouse_x + scroll_x, mouse_y + scroll_y);
 }
 

@@ -1,6 +1,9 @@
 // Common ground for the tests of the editor's frame steps: an empty level, the
 // editor state as the program starts it, nothing held on keyboard or mouse,
-// an 800x600 back buffer, and busy waits that end on their first turn.
+// an 800x600 back buffer and screen, and busy waits that end on their first turn.
+//
+// SCREEN_W and SCREEN_H read the graphics driver, which the none driver leaves
+// unset; the tests point it at a zeroed driver record holding only the size.
 #pragma once
 
 #include <allegro.h>
@@ -24,8 +27,19 @@ inline void release_everything()
 }
 
 struct FrameStepTest : testing::Test {
+    GFX_DRIVER window_size = {};
+    GFX_DRIVER *saved_driver = nullptr;
+    BITMAP *saved_screen = nullptr;
+
     void SetUp() override
     {
+        window_size.w = 800;
+        window_size.h = 600;
+        saved_driver = gfx_driver;
+        gfx_driver = &window_size;
+        saved_screen = screen;
+        screen = create_bitmap(800, 600);
+        clear_bitmap(screen);
         free_map(level);
         buffer = create_bitmap(800, 600);
         clear_bitmap(buffer);
@@ -52,6 +66,9 @@ struct FrameStepTest : testing::Test {
         free_map(level);
         destroy_bitmap(buffer);
         buffer = nullptr;
+        destroy_bitmap(screen);
+        screen = saved_screen;
+        gfx_driver = saved_driver;
     }
 };
 
