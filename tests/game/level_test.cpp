@@ -1,0 +1,490 @@
+// Loading "map.txt" into entities, and releasing the level again.
+#include <allegro.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "game.h"
+#include "message.h"
+
+namespace {
+
+std::vector<std::string> messages;
+
+void record_message(const char *text)
+{
+    messages.push_back(text);
+}
+
+// Collects the reader's messages instead of showing them.
+struct MessageRecorder {
+    void (*saved)(const char *);
+
+    MessageRecorder() : saved(show_message)
+    {
+        messages.clear();
+        show_message = record_message;
+    }
+    ~MessageRecorder() { show_message = saved; }
+};
+
+struct TempFolder {
+    std::filesystem::path path;
+
+    TempFolder()
+    {
+        char pattern[] = "/tmp/tarrowXXXXXX";
+        path = mkdtemp(pattern);
+    }
+    ~TempFolder() { std::filesystem::remove_all(path); }
+
+    std::string write(const std::string &name, const std::string &text) const
+    {
+        std::string file = (path / name).string();
+        std::ofstream(file, std::ios::binary) << text;
+        return file;
+    }
+};
+
+// Frees the level however a test ends.
+struct LoadedMap {
+    Map map;
+    ~LoadedMap() { free_map(map); }
+};
+
+void expect_every_layer_has_an_array(const Map &map)
+{
+    for (int i = 0; i < layer_count; i++)
+        EXPECT_NE(map.layers[i].entities, nullptr) << "layer " << i;
+}
+
+std::vector<int> entity_counts(const Map &map)
+{
+    std::vector<int> counts;
+    for (const Layer &layer : map.layers)
+        counts.push_back(layer.entity_count);
+    return counts;
+}
+
+const std::string stop_note = ". Reading stops here; the game runs with what was read before.";
+
+}  // namespace
+
+TEST(LoadMap, FillsEveryFieldOfEveryEntity)
+{
+    MessageRecorder recorder;
+    LoadedMap level_map;
+    Map &map = level_map.map;
+    load_map(map, FIXTURES "/every_field.txt");
+
+    EXPECT_TRUE(messages.empty());
+    EXPECT_STREQ(map.tileset_name, "tiles.bmp");
+    EXPECT_EQ(map.tileset, nullptr);  // not in the working folder: no message either
+    EXPECT_EQ(entity_counts(map), (std::vector<int>{2, 0, 3, 1, 1}));
+    expect_every_layer_has_an_array(map);
+
+    const Entity &player = map.layers[0].entities[0];
+    EXPECT_EQ(player.type, 0);
+    EXPECT_FLOAT_EQ(player.x, 12.5f);
+    EXPECT_FLOAT_EQ(player.y, -40.25f);
+    EXPECT_EQ(player.frames, 2);
+    EXPECT_EQ(player.setx[0], 0);
+    EXPECT_EQ(player.sety[0], 0);
+    EXPECT_EQ(player.sizex[0], 32);
+    EXPECT_EQ(player.sizey[0], 32);
+    EXPECT_EQ(player.setx[1], 32);
+    EXPECT_EQ(player.sety[1], 0);
+    EXPECT_EQ(player.sizex[1], 32);
+    EXPECT_EQ(player.sizey[1], 48);
+    EXPECT_FLOAT_EQ(player.d1, 0.5f);
+
+    const Entity &block = map.layers[0].entities[1];
+    EXPECT_EQ(block.type, 1);
+    EXPECT_EQ(block.setx[0], 64);
+    EXPECT_EQ(block.sety[0], 32);
+    EXPECT_EQ(block.sizex[0], 16);
+    EXPECT_EQ(block.sizey[0], 8);
+    EXPECT_FLOAT_EQ(block.d1, 1);
+    EXPECT_FLOAT_EQ(block.d2, 2);
+    EXPECT_FLOAT_EQ(block.d3, 3);
+    EXPECT_FLOAT_EQ(block.d4, 4);
+
+    const Entity &walker = map.layers[2].entities[0];
+    EXPECT_FLOAT_EQ(walker.x, -7);
+    EXPECT_FLOAT_EQ(walker.d3, 0.25f);
+    const Entity &odd_type = map.layers[2].entities[2];
+    EXPECT_EQ(odd_type.type, 5);
+    EXPECT_FLOAT_EQ(odd_type.x, 1000);
+    EXPECT_FLOAT_EQ(odd_type.y, 0.25f);
+    EXPECT_FLOAT_EQ(odd_type.d1, -1.5f);
+    EXPECT_FLOAT_EQ(map.layers[3].entities[0].y, -0.5f);
+
+    for (const Layer &layer : map.layers) {
+        for (int j = 0; j < layer.entity_count; j++) {
+            const Entity &e = layer.entities[j];
+            EXPECT_EQ(e.old_x, e.x);
+            EXPECT_EQ(e.old_y, e.y);
+            EXPECT_EQ(e.vx, 0);
+            EXPECT_EQ(e.vy, 0);
+            EXPECT_EQ(e.current_frame, 0);
+        }
+    }
+}
+
+TEST(LoadMap, ChoosesTheBehaviourByTypeForEveryPlayerAndOddType)
+{
+    MessageRecorder recorder;
+    LoadedMap level_map;
+    Map &map = level_map.map;
+    load_map(map, FIXTURES "/every_field.txt");
+
+    EXPECT_EQ(map.layers[0].entities[0].update, update_player);
+    EXPECT_EQ(map.layers[3].entities[0].update, update_player);  // a second player
+    EXPECT_EQ(map.layers[0].entities[1].update, update_none);    // block
+    EXPECT_EQ(map.layers[2].entities[0].update, update_walker);
+    EXPECT_EQ(map.layers[2].entities[1].update, update_none);  // message board
+    EXPECT_EQ(map.layers[2].entities[2].update, update_none);  // type 5
+    EXPECT_EQ(map.layers[4].entities[0].update, update_none);  // type -1
+    EXPECT_EQ(map.layers[2].entities[2].type, 5);
+    EXPECT_EQ(map.layers[4].entities[0].type, -1);
+}
+
+TEST(LoadMap, EntityWithoutFramesGetsNoArraysReadsOnAndHasNoBox)
+{
+    MessageRecorder recorder;
+    TempFolder folder;
+    LoadedMap level_map;
+    Map &map = level_map.map;
+    load_map(map, folder.write("map.txt", "001 t.bmp\n"
+                                          "2\n"
+                                          "2 8 9 0  7 8 9 10\n"
+                                          "1 0 0 -3  1 2 3 4\n"
+                                          "0 0 0 0\n")
+                      .c_str());
+
+    EXPECT_TRUE(messages.empty());
+    ASSERT_EQ(map.layers[0].entity_count, 2);
+    for (int j = 0; j < 2; j++) {
+        const Entity &e = map.layers[0].entities[j];
+        EXPECT_EQ(e.setx, nullptr);
+        EXPECT_EQ(e.sety, nullptr);
+        EXPECT_EQ(e.sizex, nullptr);
+        EXPECT_EQ(e.sizey, nullptr);
+        EXPECT_FALSE(has_box(e));
+    }
+    EXPECT_EQ(map.layers[0].entities[0].frames, 0);
+    EXPECT_FLOAT_EQ(map.layers[0].entities[0].d4, 10);
+    EXPECT_EQ(map.layers[0].entities[1].frames, -3);
+    EXPECT_FLOAT_EQ(map.layers[0].entities[1].d1, 1);
+}
+
+TEST(LoadMap, MissingOrEmptyFileShowsOnlyTheFormatMessageAndGivesAnEmptyLevel)
+{
+    TempFolder folder;
+    std::string empty = folder.write("map.txt", "");
+    std::string blank = folder.write("blank.txt", " \n\r\n\t\n");
+    std::string missing = (folder.path / "no_such_map.txt").string();
+    for (const std::string &file : {missing, empty, blank}) {
+        MessageRecorder recorder;
+        LoadedMap level_map;
+        load_map(level_map.map, file.c_str());
+
+        EXPECT_EQ(messages, std::vector<std::string>{"Error! Wrong file format!"}) << file;
+        EXPECT_STREQ(level_map.map.tileset_name, "");
+        EXPECT_EQ(level_map.map.tileset, nullptr);
+        EXPECT_EQ(entity_counts(level_map.map), (std::vector<int>{0, 0, 0, 0, 0}));
+        expect_every_layer_has_an_array(level_map.map);
+    }
+}
+
+TEST(LoadMap, WrongHeaderIsReportedOnceAndTheRestLoads)
+{
+    TempFolder folder;
+    for (const char *header : {"002", "0010", "01", "1"}) {
+        MessageRecorder recorder;
+        LoadedMap level_map;
+        std::string body = std::string(header) + "\nt.bmp\n0\n1\n1 5 6 1 0 0 32 32 0 0 0 0\n0\n0\n0\n";
+        load_map(level_map.map, folder.write("map.txt", body).c_str());
+
+        EXPECT_EQ(messages, std::vector<std::string>{"Error! Wrong file format!"}) << header;
+        EXPECT_STREQ(level_map.map.tileset_name, "t.bmp");
+        ASSERT_EQ(level_map.map.layers[1].entity_count, 1) << header;
+        EXPECT_FLOAT_EQ(level_map.map.layers[1].entities[0].y, 6);
+    }
+}
+
+TEST(LoadMap, AnyWhitespaceLayoutReadsLikeTheWritersOwn)
+{
+    MessageRecorder recorder;
+    TempFolder folder;
+    LoadedMap writers, squeezed;
+    load_map(writers.map, FIXTURES "/every_field.txt");
+
+    std::ifstream fixture(FIXTURES "/every_field.txt");
+    std::string text, token;
+    const char *separators[] = {" ", "\t", "\r\n", "  \n\n", "\v", "\f"};
+    for (int n = 0; fixture >> token; n++)
+        text += token + separators[n % 6];
+    load_map(squeezed.map, folder.write("map.txt", text).c_str());
+
+    EXPECT_TRUE(messages.empty());
+    ASSERT_EQ(entity_counts(squeezed.map), entity_counts(writers.map));
+    for (int i = 0; i < layer_count; i++) {
+        for (int j = 0; j < writers.map.layers[i].entity_count; j++) {
+            const Entity &a = writers.map.layers[i].entities[j];
+            const Entity &b = squeezed.map.layers[i].entities[j];
+            EXPECT_EQ(a.type, b.type);
+            EXPECT_EQ(a.x, b.x);
+            EXPECT_EQ(a.y, b.y);
+            EXPECT_EQ(a.frames, b.frames);
+            for (int k = 0; k < a.frames; k++) {
+                EXPECT_EQ(a.setx[k], b.setx[k]);
+                EXPECT_EQ(a.sizey[k], b.sizey[k]);
+            }
+            EXPECT_EQ(a.d1, b.d1);
+            EXPECT_EQ(a.d4, b.d4);
+        }
+    }
+}
+
+TEST(LoadMap, AcceptsEveryDecimalFormAtItsLimits)
+{
+    struct Case {
+        const char *token;
+        float x;
+    } cases[] = {
+        {"+5", 5},          {"-0", 0},          {"1.", 1},          {".5", 0.5f},
+        {"-2.5e1", -25},    {"1E+3", 1000},     {"25e-1", 2.5f},    {"3.4e38", 3.4e38f},
+        {"1e-50", 0},       {"007", 7},         {"1e0000002", 100}, {"-.25", -0.25f},
+    };
+    TempFolder folder;
+    for (const Case &c : cases) {
+        MessageRecorder recorder;
+        LoadedMap level_map;
+        std::string text = std::string("001 t.bmp 1  -2147483648 ") + c.token +
+                           " 0 1  2147483647 -2147483648 +32 0032  0 0 0 0  0 0 0 0";
+        load_map(level_map.map, folder.write("map.txt", text).c_str());
+
+        EXPECT_TRUE(messages.empty()) << c.token << ": " << (messages.empty() ? "" : messages[0]);
+        ASSERT_EQ(level_map.map.layers[0].entity_count, 1) << c.token;
+        const Entity &e = level_map.map.layers[0].entities[0];
+        EXPECT_FLOAT_EQ(e.x, c.x) << c.token;
+        EXPECT_EQ(e.type, INT32_MIN);
+        EXPECT_EQ(e.setx[0], INT32_MAX);
+        EXPECT_EQ(e.sety[0], INT32_MIN);
+        EXPECT_EQ(e.sizex[0], 32);
+        EXPECT_EQ(e.sizey[0], 32);
+    }
+}
+
+// The count checks are upper bounds: a file whose tokens are all one
+// character long, with no line break after the last, still loads whole.
+TEST(LoadMap, TightestWellFormedFileLoadsWhole)
+{
+    MessageRecorder recorder;
+    TempFolder folder;
+    LoadedMap level_map;
+    load_map(level_map.map,
+             folder.write("map.txt", "001 t 0 0 0 0 1 1 0 0 1 0 0 1 1 0 0 0 9").c_str());
+
+    EXPECT_TRUE(messages.empty());
+    ASSERT_EQ(level_map.map.layers[4].entity_count, 1);
+    EXPECT_FLOAT_EQ(level_map.map.layers[4].entities[0].d4, 9);
+}
+
+TEST(LoadMap, StopsAtTheFirstUnusableValueKeepingTheEntitiesReadWhole)
+{
+    struct Case {
+        const char *text;
+        const char *message;  // between the file name and the closing note
+        std::vector<int> counts;
+    } cases[] = {
+        {"001\n",
+         "line 1: expected the tileset name (a file name) but found the end of the file",
+         {0, 0, 0, 0, 0}},
+        {"001 t.bmp\n"
+         "2\n"
+         "1 0 0 1 0 0 32 32 0 0 0 0\n"
+         "1 32 0 1 0 0 32 32 0 0 0\n\n\n",
+         "line 4: expected the d4 value of entity #1 of layer #0 (a number) but found the end "
+         "of the file",
+         {1, 0, 0, 0, 0}},
+        {"001 t.bmp\n"
+         "1\n"
+         "1 0 0 2 0 0 32 32 32 0 32\n\n\n\n\n\n\n\n\n\n\n",
+         "line 3: expected the sizey value of frame #1 of entity #0 of layer #0 (a whole "
+         "number) but found the end of the file",
+         {0, 0, 0, 0, 0}},
+        {"001 t.bmp\n"
+         "1\n"
+         "1 abc 0 1 0 0 32 32 0 0 0 0\n"
+         "0 0 0 0\n",
+         "line 3: expected the x position of entity #0 of layer #0 (a number) but found \"abc\"",
+         {0, 0, 0, 0, 0}},
+        {"001 t.bmp\n"
+         "1\n"
+         "1 0 0 1 0 0 32 32 0 0 0 0\n"
+         "1\n"
+         "2147483648 0 0 1 0 0 32 32 0 0 0 0\n"
+         "0 0 0\n",
+         "line 5: expected the type of entity #0 of layer #1 (a whole number) but found "
+         "\"2147483648\", which is out of range",
+         {1, 0, 0, 0, 0}},
+        {"001 t.bmp\n1\n1 0 0 1 0 0 32 32 1e39 0 0 0\n0 0 0 0\n",
+         "line 3: expected the d1 value of entity #0 of layer #0 (a number) but found "
+         "\"1e39\", which is out of range",
+         {0, 0, 0, 0, 0}},
+        {"001 t.bmp\n1\n1 0 inf 1 0 0 32 32 0 0 0 0\n0 0 0 0\n",
+         "line 3: expected the y position of entity #0 of layer #0 (a number) but found \"inf\"",
+         {0, 0, 0, 0, 0}},
+        {"001 t.bmp\n1\n1 0 nan 1 0 0 32 32 0 0 0 0\n0 0 0 0\n",
+         "line 3: expected the y position of entity #0 of layer #0 (a number) but found \"nan\"",
+         {0, 0, 0, 0, 0}},
+        {"001 t.bmp\n1\n1 1,5 0 1 0 0 32 32 0 0 0 0\n0 0 0 0\n",
+         "line 3: expected the x position of entity #0 of layer #0 (a number) but found \"1,5\"",
+         {0, 0, 0, 0, 0}},
+        {"001 t.bmp\n1\n1 1e 0 1 0 0 32 32 0 0 0 0\n0 0 0 0\n",
+         "line 3: expected the x position of entity #0 of layer #0 (a number) but found \"1e\"",
+         {0, 0, 0, 0, 0}},
+        {"001 t.bmp\n1\n1 0 0 1 0x10 0 32 32 0 0 0 0\n0 0 0 0\n",
+         "line 3: expected the setx value of frame #0 of entity #0 of layer #0 (a whole "
+         "number) but found \"0x10\"",
+         {0, 0, 0, 0, 0}},
+        {"001 t.bmp\n1\n1 0 0 1 0 0 32.5 32 0 0 0 0\n0 0 0 0\n",
+         "line 3: expected the sizex value of frame #0 of entity #0 of layer #0 (a whole "
+         "number) but found \"32.5\"",
+         {0, 0, 0, 0, 0}},
+        {"001 t.bmp\n1\n1 0 0 1abc 0 0 32 32 0 0 0 0\n0 0 0 0\n",
+         "line 3: expected the frame count of entity #0 of layer #0 (a whole number) but found "
+         "\"1abc\"",
+         {0, 0, 0, 0, 0}},
+        {"001 t.bmp\n0\n0\n-1\n0 0\n",
+         "line 4: expected the entity count of layer #2 (a whole number, 0 or more) but found "
+         "\"-1\"",
+         {0, 0, 0, 0, 0}},
+        {"001 t.bmp\n1000000\n1 0 0 1 0 0 32 32 0 0 0 0\n",
+         "line 2: expected the entity count of layer #0 (a whole number) but found \"1000000\", "
+         "more entities than the rest of the file can hold",
+         {0, 0, 0, 0, 0}},
+        {"001 t.bmp\n0 0 0\n1\n1 0 0 1000 0 0 32 32 0 0 0 0\n0\n",
+         "line 4: expected the frame count of entity #0 of layer #3 (a whole number) but found "
+         "\"1000\", more frames than the rest of the file can hold",
+         {0, 0, 0, 0, 0}},
+        {"001 t.bmp\n1\n1 0 0 1 0 0 32 32 0 0 0 0\n2\n"
+         "1 0 0 1 0 0 32 32 0 0 0 0\n"
+         "1 aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa 0 1 0 0 32 32 0 0 0 0\n0 0 0\n",
+         "line 6: expected the x position of entity #1 of layer #1 (a number) but found "
+         "\"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa...\"",
+         {1, 1, 0, 0, 0}},
+        {"001 t.bmp\n1\n1 a\x01\x7f 0 1 0 0 32 32 0 0 0 0\n0 0 0 0\n",
+         "line 3: expected the x position of entity #0 of layer #0 (a number) but found \"a??\"",
+         {0, 0, 0, 0, 0}},
+    };
+    TempFolder folder;
+    for (const Case &c : cases) {
+        MessageRecorder recorder;
+        LoadedMap level_map;
+        std::string file = folder.write("map.txt", c.text);
+        load_map(level_map.map, file.c_str());
+
+        EXPECT_EQ(messages, std::vector<std::string>{file + ", " + c.message + stop_note})
+            << c.text;
+        EXPECT_EQ(entity_counts(level_map.map), c.counts) << c.text;
+        expect_every_layer_has_an_array(level_map.map);
+    }
+}
+
+TEST(LoadMap, LongTilesetNameIsCutToFitWithOneMessageAndReadingGoesOn)
+{
+    const std::string name31 = "abcdefghijklmnopqrstuvwxyz01234";
+    TempFolder folder;
+    {
+        MessageRecorder recorder;
+        LoadedMap level_map;
+        load_map(level_map.map, folder.write("map.txt", "001 " + name31 + " 0 0 0 0 0").c_str());
+        EXPECT_TRUE(messages.empty());
+        EXPECT_EQ(level_map.map.tileset_name, name31);
+    }
+    {
+        MessageRecorder recorder;
+        LoadedMap level_map;
+        std::string file = folder.write(
+            "map.txt", "001\n" + name31 + "56789.bmp\n0\n1\n1 5 6 1 0 0 32 32 0 0 0 0\n0 0 0\n");
+        load_map(level_map.map, file.c_str());
+        EXPECT_EQ(messages, std::vector<std::string>{
+                                file + ", line 2: the tileset name has 40 characters, more than "
+                                       "the 31 the game can hold. It is cut to \"" +
+                                name31 + "\"."});
+        EXPECT_EQ(level_map.map.tileset_name, name31);
+        EXPECT_EQ(level_map.map.layers[1].entity_count, 1);
+    }
+}
+
+TEST(LoadMap, LoadsTheNamedTilesetAndFreeMapReleasesTheWholeLevel)
+{
+    MessageRecorder recorder;
+    TempFolder folder;
+    BITMAP *picture = create_bitmap(64, 32);
+    clear_to_color(picture, makecol(255, 0, 0));
+    std::string tileset = (folder.path / "tiles.bmp").string();
+    ASSERT_LT(tileset.size(), 32u);
+    ASSERT_EQ(save_bitmap(tileset.c_str(), picture, nullptr), 0);
+    destroy_bitmap(picture);
+
+    Map map;
+    load_map(map, folder.write("map.txt", "001 " + tileset +
+                                              " 1 1 0 0 2 0 0 32 32 32 0 32 32 0 0 0 0"
+                                              " 0 0 0 1 0 0 0 -1 0 0 0 0")
+                      .c_str());
+    EXPECT_TRUE(messages.empty());
+    ASSERT_NE(map.tileset, nullptr);
+    EXPECT_EQ(map.tileset->w, 64);
+    EXPECT_EQ(map.tileset->h, 32);
+    EXPECT_EQ(getpixel(map.tileset, 40, 10), makecol(255, 0, 0));
+    EXPECT_EQ(entity_counts(map), (std::vector<int>{1, 0, 0, 0, 1}));
+
+    free_map(map);
+    EXPECT_EQ(map.tileset, nullptr);
+    for (const Layer &layer : map.layers) {
+        EXPECT_EQ(layer.entity_count, 0);
+        EXPECT_EQ(layer.entities, nullptr);
+    }
+    free_map(map);  // a second release finds nothing left to free
+}
+
+TEST(LoadMap, MapBuiltFromAFileNameHoldsThatLevel)
+{
+    MessageRecorder recorder;
+    Map map(FIXTURES "/every_field.txt");
+    EXPECT_EQ(entity_counts(map), (std::vector<int>{2, 0, 3, 1, 1}));
+    EXPECT_FLOAT_EQ(map.layers[0].entities[0].x, 12.5f);
+    free_map(map);
+}
+
+TEST(Add, AppendsACopyAndGrowsTheLayerByOne)
+{
+    Layer layer;
+    Entity first;
+    first.type = 1;
+    first.x = 3;
+    first.frames = 0;
+    first.setx = first.sety = first.sizex = first.sizey = nullptr;
+    Entity second = first;
+    second.type = 2;
+    second.x = 4;
+
+    add(layer, first);
+    ASSERT_EQ(layer.entity_count, 1);
+    add(layer, second);
+    first.x = 99;  // the layer holds its own copy
+
+    ASSERT_EQ(layer.entity_count, 2);
+    EXPECT_EQ(layer.entities[0].type, 1);
+    EXPECT_FLOAT_EQ(layer.entities[0].x, 3);
+    EXPECT_EQ(layer.entities[1].type, 2);
+    EXPECT_FLOAT_EQ(layer.entities[1].x, 4);
+}
