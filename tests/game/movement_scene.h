@@ -1,0 +1,80 @@
+// A layer of entities built by hand for the movement tests: each entity has
+// one frame (its box) in malloc'd arrays, as the loader would give it, and
+// the behaviour of its type. The scene releases the frame arrays it made.
+#pragma once
+
+#include <cstdlib>
+
+#include "game.h"
+
+struct Scene {
+    Layer layer;
+
+    Scene() = default;
+    Scene(const Scene &) = delete;
+    Scene &operator=(const Scene &) = delete;
+    ~Scene() { release_frames(layer); }
+
+    // Appends an entity of the given type at rest at (x, y) with one w x h
+    // frame; returns its index (references move as the layer grows).
+    int place(int32_t type, float x, float y, int32_t w = 32, int32_t h = 32)
+    {
+        add(layer, boxed_entity(type, x, y, w, h));
+        return layer.entity_count - 1;
+    }
+
+    Entity &operator[](int i) { return layer.entities[i]; }
+
+    // Leaves entity i with no frame at all, as a level with a frame count
+    // below 1 does.
+    void remove_frames(int i)
+    {
+        release_frames(layer.entities[i]);
+        layer.entities[i].frames = 0;
+    }
+
+    // One update pass over the layer in array order, as the main loop runs it.
+    void update(float dt)
+    {
+        for (int i = 0; i < layer.entity_count; ++i)
+            layer.entities[i].update(layer.entities[i], layer, dt);
+    }
+
+    static Entity boxed_entity(int32_t type, float x, float y, int32_t w, int32_t h)
+    {
+        Entity e;
+        e.type = type;
+        e.x = e.old_x = x;
+        e.y = e.old_y = y;
+        e.frames = 1;
+        e.setx = one_value(0);
+        e.sety = one_value(0);
+        e.sizex = one_value(w);
+        e.sizey = one_value(h);
+        e.update = type == 0 ? update_player : type == 2 ? update_walker : update_none;
+        return e;
+    }
+
+    static void release_frames(Layer &layer)
+    {
+        for (int i = 0; i < layer.entity_count; ++i)
+            release_frames(layer.entities[i]);
+    }
+
+    static void release_frames(Entity &e)
+    {
+        free(e.setx);
+        free(e.sety);
+        free(e.sizex);
+        free(e.sizey);
+        e.setx = e.sety = e.sizex = e.sizey = nullptr;
+    }
+
+  private:
+    static int32_t *one_value(int32_t value)
+    {
+        int32_t *array = static_cast<int32_t *>(malloc(sizeof(int32_t)));
+        *array = value;
+        return array;
+    }
+};
