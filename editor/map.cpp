@@ -43,7 +43,7 @@ void add(Layer &layer, const Tile &tile)
     layer.tiles[layer.tile_count - 1] = tile;
 }
 
-static void free_frames(Tile &tile)
+void free_frames(Tile &tile)
 {
     free(tile.setx);
     free(tile.sety);

@@ -50,6 +50,8 @@ struct Map {
 void add(Layer &layer, const Tile &tile);
 // Takes the tile at index out, releasing its frames; later tiles move down.
 void remove(Layer &layer, int index);
+// Releases the four frame arrays of a tile.
+void free_frames(Tile &tile);
 // Releases the tileset and every array the map holds, leaving it empty.
 void free_map(Map &map);
 
