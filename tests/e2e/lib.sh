@@ -116,3 +116,9 @@ e2e_pixel() {
     local p="p{$2,$3}"
     convert "$1" -format "%[fx:round(255*$p.r)],%[fx:round(255*$p.g)],%[fx:round(255*$p.b)]" info:
 }
+
+# Prints how many pixels of the W x H area at ($2, $3) of image $1 are pure white.
+e2e_white_pixels() {
+    convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -fill black +opaque "rgb(255,255,255)" \
+        -format '%[fx:round(mean*w*h)]' info:
+}
