@@ -129,7 +129,7 @@ static void add_walker(int x, int bottom, const Rect *frames, int frame_count, f
 
 static void add_level()
 {
-    const int plateau_left = 2016, plateau_columns = 18, plateau_rows = 5;
+    const int plateau_left = 2048, plateau_columns = 18, plateau_rows = 5;
     const int plateau_top = ground_top - plateau_rows * block;
     const int plateau_right = plateau_left + plateau_columns * block;
 
@@ -145,14 +145,14 @@ static void add_level()
     // A brick ceiling to bump into, and planks up to the plateau.
     for (int x = 1408; x < 1600; x += block)
         place(0, x, ground_top - 3 * block, brick);
-    add_planks(1664, 384, 3);
-    add_planks(1824, 320, 4);
+    add_planks(1696, 384, 3);
+    add_planks(1856, 320, 4);
 
     // The plateau; the slime's pen on it has walls one block high, and its
     // right end is a ledge down to the ground.
     add_raised_ground(plateau_left, plateau_columns, plateau_rows);
-    add_column(2112, plateau_top, 1, stone);
-    add_column(2400, plateau_top, 1, stone);
+    add_column(2144, plateau_top, 1, stone);
+    add_column(2432, plateau_top, 1, stone);
 
     // The second beetle's pen, walled with bricks.
     add_column(2816, ground_top, 2, brick);
@@ -162,7 +162,7 @@ static void add_level()
     const float right = 1, left = 0;
     const float cycle = 0, toggle = 1, rock = 2;
     add_walker(1100, ground_top, beetle_frames, 3, right, cycle, 0);
-    add_walker(2240, plateau_top, slime_frames, 2, left, toggle, 0);
+    add_walker(2272, plateau_top, slime_frames, 2, left, toggle, 0);
     add_walker(2950, ground_top, beetle_frames, 3, left, rock, 1);
     Tile player{player_type, 112, ground_top - player_frames[0].h, {}, 0, 0, 0, 0};
     player.frames.assign(player_frames, player_frames + 4);
@@ -178,9 +178,9 @@ static void add_level()
     decorate(2, 768, ground_top, tree);
     decorate(1, 1328, ground_top, flowers);
     decorate(2, 1620, ground_top, bush);
-    decorate(2, 2500, plateau_top, tree);
-    decorate(2, 2640, ground_top, tree);
-    decorate(1, 2720, ground_top, flowers);
+    decorate(2, 2520, plateau_top, tree);
+    decorate(2, 2672, ground_top, tree);
+    decorate(1, 2744, ground_top, flowers);
     decorate(3, 3240, ground_top, hill);
     decorate(2, 3420, ground_top, bush);
     decorate(3, 3560, ground_top, town);
