@@ -13,10 +13,12 @@ printf '%s\n' 001 tiles.bmp 1 2 40 40 1 0 0 32 32 0 0 0 0 0 0 0 0 > map.txt
 e2e_launch "$PLOTWRIGHT"
 e2e_wait_window
 
-# The editor opens in edit mode; one Enter gives navigation mode.
+# The editor opens in edit mode, where the arrow keys do not scroll (Left
+# only keeps the entry cursor on its first place); one Enter gives navigation.
+e2e_hold Left 0.3
 e2e_hold Return
 
-e2e_click 1 100 100          # new block at (100, 100), layer 1
+e2e_click 1 100 100          # new block at (100, 100), layer 1: no scroll so far
 e2e_click 1 110 110          # raises it to 2
 e2e_click 1 110 110          # and to 3
 e2e_click 3 50 50            # the walker at (40, 40) becomes a block
