@@ -211,13 +211,15 @@ static bool is_decimal(std::string_view text)
     size_t i = 0;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         i++;
-    size_t digits = 0;
+    size_t digits_start = i;
     while (i < text.size() && text[i] >= '0' && text[i] <= '9')
-        i++, digits++;
-    if (i < text.size() && text[i] == '.') {
         i++;
+    size_t digits = i - digits_start;
+    if (i < text.size() && text[i] == '.') {
+        size_t fraction_start = ++i;
         while (i < text.size() && text[i] >= '0' && text[i] <= '9')
-            i++, digits++;
+            i++;
+        digits += i - fraction_start;
     }
     if (digits == 0)
         return false;
@@ -225,9 +227,7 @@ static bool is_decimal(std::string_view text)
         i++;
         if (i < text.size() && (text[i] == '+' || text[i] == '-'))
             i++;
-        if (!all_digits(text.substr(i)))
-            return false;
-        return true;
+        return all_digits(text.substr(i));
     }
     return i == text.size();
 }
