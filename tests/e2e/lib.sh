@@ -122,3 +122,14 @@ e2e_white_pixels() {
     convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -fill black +opaque "rgb(255,255,255)" \
         -format '%[fx:round(mean*w*h)]' info:
 }
+
+# Prints "left top right bottom" of the pixels of image $1 with exactly the
+# colour $2 (r,g,b), or nothing when no pixel has it.
+e2e_colour_box() {
+    local found
+    found=$(convert "$1" -fill black +opaque "rgb($2)" -fill white -opaque "rgb($2)" \
+        -format '%[fx:maxima.r] %@' info: 2> /dev/null)
+    [ "${found%% *}" = 1 ] || return 0
+    echo "${found#* }" | sed -E 's/([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)/\3 \4 \1 \2/' |
+        { read -r x y w h; echo "$x $y $((x + w - 1)) $((y + h - 1))"; }
+}
