@@ -24,7 +24,7 @@ EOF
     : > "$WORK/messages.log"
 
     exec 9> "$WORK/display"
-    Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp > "$WORK/xvfb.log" 2>&1 &
+    Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp -noreset > "$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     exec 9>&-
     local end=$((SECONDS + E2E_DEADLINE))
