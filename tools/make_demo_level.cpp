@@ -5,8 +5,8 @@
 // The level runs left to right between two stone pillars, over five
 // screens: the start with the message board, a beetle's pen with a plank
 // bridge, a brick ceiling and planks up to a raised plateau where a slime
-// patrols, a ledge down to the ground, a second beetle's pen, and the
-// conquered town on the horizon.
+// patrols, a ledge down to the ground, a second beetle's pen, stone stairs,
+// and the conquered town on the horizon.
 //
 // Layer 0 is the play layer. Behind it: flowers, the board and the earth
 // below the ground (1), bushes, trees and fences (2), hills and the town
@@ -154,9 +154,13 @@ static void add_level()
     add_column(2144, plateau_top, 1, stone);
     add_column(2432, plateau_top, 1, stone);
 
-    // The second beetle's pen, walled with bricks.
+    // The second beetle's pen, walled with bricks, then stone stairs up and
+    // down again before the town.
     add_column(2816, ground_top, 2, brick);
     add_column(3136, ground_top, 2, brick);
+    const int stair_heights[] = {1, 2, 3, 3, 2, 1};
+    for (int i = 0; i < 6; i++)
+        add_column(3264 + i * block, ground_top, stair_heights[i], stone);
 
     // Walkers, then the player last so that it is drawn over them.
     const float right = 1, left = 0;
@@ -181,11 +185,11 @@ static void add_level()
     decorate(2, 2520, plateau_top, tree);
     decorate(2, 2672, ground_top, tree);
     decorate(1, 2744, ground_top, flowers);
-    decorate(3, 3240, ground_top, hill);
-    decorate(2, 3420, ground_top, bush);
-    decorate(3, 3560, ground_top, town);
-    decorate(2, 3750, ground_top, tree);
-    for (int x = 3820; x < 3916; x += fence.w)
+    decorate(2, 3180, ground_top, bush);
+    decorate(3, 3480, ground_top, hill);
+    decorate(3, 3620, ground_top, town);
+    decorate(2, 3800, ground_top, tree);
+    for (int x = 3860; x < 3956; x += fence.w)
         decorate(2, x, ground_top, fence);
 }
 

@@ -1,0 +1,111 @@
+# make_pictures.sh DIR: plays a copy of the demo level under a private X
+# server with scripted keys and writes the README's pictures into DIR:
+#   game_start.png    the game as it starts, with the message board
+#   game_running.png  the player running, in mid-stride
+#   game_walker.png   the player at the first walker's pen, the walker in view
+#   editor.png        Plotwright on the demo level, pointing at the player,
+#                     its panel shown with the edit-field marker
+#   play.gif          a few seconds of play, at half size
+# Needs TARROW and PLOTWRIGHT (the programs); run it through ./run pictures.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+out=${1:?usage: make_pictures.sh DIR}
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+source "$here/lib.sh"
+e2e_setup
+# Allegro's handler for the usual termination signal can hang the program:
+# end it for certain if the script stops early.
+trap '[ -n "${APP_PID:-}" ] && kill -KILL "$APP_PID" 2> /dev/null; e2e_cleanup' EXIT
+cp "$here/../../levels/demo/map.txt" "$here/../../levels/demo/tileset.bmp" "$WORK/level/"
+mkdir "$WORK/frames"
+
+boots=84,44,20     # the player's boots: no other picture has this colour
+beetle=128,72,168  # the beetles' shell
+gif_frames=22
+gif_jumps=(1.0 3.0)  # seconds into the run: a hop, then over the pen's wall
+
+# Saves the 800 x 600 window at the screen's top-left corner as $1.
+window_shot() {
+    import -display "$DISPLAY" -window root -crop 800x600+0+0 +repage "$1" ||
+        fail "screenshot failed"
+}
+
+seconds_since() {
+    echo "$EPOCHREALTIME - $1" | bc
+}
+
+e2e_launch "$TARROW"
+e2e_wait_window
+sleep 1
+window_shot "$out/game_start.png"
+
+# Run right, jumping now and then, and keep every frame for the animation.
+start=$EPOCHREALTIME
+jump=0
+xdotool keydown Right
+for ((i = 0; i < gif_frames; i++)); do
+    if [ "$jump" -lt ${#gif_jumps[@]} ] &&
+        [ "$(echo "$(seconds_since "$start") >= ${gif_jumps[$jump]}" | bc)" = 1 ]; then
+        xdotool keydown space
+        sleep 0.1
+        xdotool keyup space
+        jump=$((jump + 1))
+    fi
+    window_shot "$WORK/frames/$(printf '%02d' "$i").png"
+done
+elapsed=$(seconds_since "$start")
+xdotool keyup Right
+
+# The running picture: the widest stride among the frames of the middle of the run.
+best_width=0
+for ((i = gif_frames / 3; i < 2 * gif_frames / 3; i++)); do
+    box=$(e2e_colour_box "$WORK/frames/$(printf '%02d' "$i").png" "$boots")
+    [ -n "$box" ] || continue
+    read -r left _ right _ <<< "$box"
+    if [ $((right - left)) -gt "$best_width" ]; then
+        best_width=$((right - left))
+        cp "$WORK/frames/$(printf '%02d' "$i").png" "$out/game_running.png"
+    fi
+done
+[ "$best_width" -gt 0 ] || fail "the player was not seen while running"
+
+# The walker picture: wait until the beetle and the player are both in view.
+end=$((SECONDS + E2E_DEADLINE))
+until [ -n "$(e2e_colour_box "$WORK/walker.png" "$beetle" 2> /dev/null)" ] &&
+    [ -n "$(e2e_colour_box "$WORK/walker.png" "$boots")" ]; do
+    [ $SECONDS -lt $end ] || fail "no walker came into view"
+    sleep 0.2
+    window_shot "$WORK/walker.png"
+done
+cp "$WORK/walker.png" "$out/game_walker.png"
+e2e_hold Escape 0.3
+e2e_wait_exit
+
+# The animation: half size, one colour table, each frame as long as it lasted.
+delay=$(echo "100 * $elapsed / $gif_frames" | bc)
+convert -delay "$delay" -loop 0 "$WORK"/frames/*.png -scale 400x300 +dither -colors 64 \
+    -layers Optimize "$out/play.gif" || fail "cannot assemble play.gif"
+
+# The editor: Enter for navigation, a fast scroll right to the first pen,
+# Enter again for edit mode on d1, whose marker then shows under the panel;
+# the pointer rests on the beetle, whose fields the panel shows.
+e2e_launch "$PLOTWRIGHT"
+e2e_wait_window
+e2e_hold Return
+xdotool keydown Control_L keydown Right
+sleep 0.45
+xdotool keyup Right keyup Control_L
+e2e_hold Return
+window_shot "$WORK/editor.png"
+box=$(e2e_colour_box "$WORK/editor.png" "$beetle")
+[ -n "$box" ] || fail "the editor does not show the beetle"
+read -r left top right bottom <<< "$box"
+e2e_move $(((left + right) / 2)) $(((top + bottom) / 2))
+sleep 0.5
+window_shot "$out/editor.png"
+e2e_hold Escape 0.3
+e2e_wait_exit 30
+
+ls -l "$out"/game_start.png "$out"/game_running.png "$out"/game_walker.png "$out"/editor.png \
+    "$out"/play.gif
