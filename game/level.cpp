@@ -26,6 +26,7 @@ using Behaviour = void (*)(Entity &e, Layer &layer, float dt);
 // Type, x, y, frames, then d1..d4: the fewest tokens an entity can take.
 const int64_t entity_tokens_without_frames = 8;
 const int64_t tokens_per_frame = 4;
+const int64_t parameter_tokens = 4;  // d1..d4, after the frames
 const size_t found_text_shown = 40;
 
 // The value the reader is after, named for the message if it is not there.
@@ -204,7 +205,7 @@ static bool read_frames(Reader &reader, Entity &e, int layer, int entity)
 {
     const char *kind = "a whole number";
     Field count_field{"frame count", layer, entity};
-    if (e.frames * tokens_per_frame + 4 > tokens_left(reader.tokens)) {
+    if (e.frames * tokens_per_frame + parameter_tokens > tokens_left(reader.tokens)) {
         stop_reading(reader, count_field, kind,
                      quoted_token(reader.tokens) +
                          ", more frames than the rest of the file can hold");
