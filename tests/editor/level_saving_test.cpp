@@ -60,7 +60,8 @@ struct FileSizeLimit {
 };
 
 struct LevelSavingTest : LevelFileTest {
-    const std::string level_text = "001\ntiles.bmp\n1\n1\n64\n320\n1\n0\n0\n32\n32\n0\n0\n0\n0\n0\n0\n0\n0\n";
+    const std::string level_text =
+        "001\ntiles.bmp\n1\n1\n64\n320\n1\n0\n0\n32\n32\n0\n0\n0\n0\n0\n0\n0\n0\n";
 
     void SetUp() override
     {
@@ -117,10 +118,10 @@ TEST_F(LevelSavingTest, SaveOverAFolderWritesRecoveryFilesAndSaysWhere)
     save_map(map, file.c_str());
     EXPECT_EQ(shown_messages,
               (std::vector<std::string>{
-                  "The level could not be saved to " + file + " (Is a directory). It was written to " +
-                      file + ".recovered instead.",
-                  "The level could not be saved to " + file + " (Is a directory). It was written to " +
-                      file + ".recovered.1 instead.",
+                  "The level could not be saved to " + file +
+                      " (Is a directory). It was written to " + file + ".recovered instead.",
+                  "The level could not be saved to " + file +
+                      " (Is a directory). It was written to " + file + ".recovered.1 instead.",
               }));
     EXPECT_EQ(read_file(file + ".recovered"), level_text);
     EXPECT_EQ(read_file(file + ".recovered.1"), level_text);
@@ -132,17 +133,21 @@ TEST_F(LevelSavingTest, RecoveryGoesToTheTemporaryFolderThenHomeWhenTheLevelsFol
     std::filesystem::create_directory(path("tmp"));
     std::filesystem::create_directory(path("home"));
     std::string file = path("gone/map.txt");  // a folder that does not exist
-    std::string failed = "The level could not be saved to " + file + " (No such file or directory).";
+    std::string failed =
+        "The level could not be saved to " + file + " (No such file or directory).";
     struct Case {
         const char *tmpdir;
         const char *home;
         std::string message;
     } cases[] = {
-        {"tmp", "home", failed + " It was written to " + path("tmp") + "/map.txt.recovered instead."},
-        {"none", "home", failed + " It was written to " + path("home") + "/map.txt.recovered instead."},
+        {"tmp", "home",
+         failed + " It was written to " + path("tmp") + "/map.txt.recovered instead."},
+        {"none", "home",
+         failed + " It was written to " + path("home") + "/map.txt.recovered instead."},
         {"none", "none",
-         failed + " No recovery file could be written either, beside it, in the temporary folder or in "
-                  "the home folder (No such file or directory): the changes are lost."},
+         failed +
+             " No recovery file could be written either, beside it, in the temporary folder or in "
+             "the home folder (No such file or directory): the changes are lost."},
     };
     for (const Case &c : cases) {
         ScopedEnv tmpdir("TMPDIR", path(c.tmpdir));
@@ -166,11 +171,12 @@ TEST_F(LevelSavingTest, SaveThatCannotWriteItsBytesLeavesTheOldFileWhole)
         FileSizeLimit disk_full(16);
         save_map(map, path("map.txt").c_str());
     }
-    EXPECT_EQ(shown_messages,
-              std::vector<std::string>{
-                  "The level could not be saved to " + path("map.txt") +
-                  " (File too large). No recovery file could be written either, beside it, in the "
-                  "temporary folder or in the home folder (File too large): the changes are lost."});
+    EXPECT_EQ(
+        shown_messages,
+        std::vector<std::string>{
+            "The level could not be saved to " + path("map.txt") +
+            " (File too large). No recovery file could be written either, beside it, in the "
+            "temporary folder or in the home folder (File too large): the changes are lost."});
     EXPECT_EQ(read_file(path("map.txt")), old_level);
     EXPECT_EQ(files(), (std::vector<std::string>{"map.txt", "tmp"})) << "no half-written files";
     EXPECT_TRUE(std::filesystem::is_empty(path("tmp")));
@@ -213,19 +219,21 @@ TEST_F(LevelSavingTest, LevelFileThatCannotBeReadIsNeverReplaced)
     std::string file = path("map.txt");
     std::filesystem::create_directory(file);
     load_map(map, file.c_str());
-    EXPECT_EQ(shown_messages,
-              (std::vector<std::string>{
-                  "Error! Wrong file format!",
-                  file + " could not be read (Is a directory). The editor starts with an empty level "
-                         "and will not replace the file when saving.",
-              }));
+    EXPECT_EQ(
+        shown_messages,
+        (std::vector<std::string>{
+            "Error! Wrong file format!",
+            file + " could not be read (Is a directory). The editor starts with an empty level "
+                   "and will not replace the file when saving.",
+        }));
     shown_messages.clear();
     save_map(map, file.c_str());
     EXPECT_EQ(shown_messages,
               std::vector<std::string>{
                   "The level could not be saved to " + file +
                   " (it holds data the editor could not read or back up, so it is left as it was). "
-                  "It was written to " + file + ".recovered instead."});
+                  "It was written to " +
+                  file + ".recovered instead."});
 }
 
 TEST_F(LevelSavingTest, OriginalThatCannotBeBackedUpIsNotReplaced)
@@ -251,6 +259,7 @@ TEST_F(LevelSavingTest, OriginalThatCannotBeBackedUpIsNotReplaced)
               std::vector<std::string>{
                   "The level could not be saved to " + file +
                   " (it holds data the editor could not read or back up, so it is left as it was). "
-                  "It was written to " + file + ".recovered instead."});
+                  "It was written to " +
+                  file + ".recovered instead."});
     EXPECT_EQ(read_file(file + ".recovered"), "001\ntiles.bmp\n0\n0\n0\n0\n0\n");
 }
