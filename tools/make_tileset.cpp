@@ -70,10 +70,11 @@ static void fail(const char *what, const char *detail)
 
 // Draws text rows at (x, y); every row must be `width` pixels long. A typo
 // in the art stops the tool rather than writing a broken tileset.
-static void draw_art(BITMAP *bmp, int x, int y, int width, const char *const rows[], int row_count,
+template <size_t row_count>
+static void draw_art(BITMAP *bmp, int x, int y, int width, const char *const (&rows)[row_count],
                      const char *name)
 {
-    for (int row = 0; row < row_count; row++) {
+    for (size_t row = 0; row < row_count; row++) {
         if (static_cast<int>(strlen(rows[row])) != width)
             fail("a row of the pixel art has the wrong width: ", name);
         for (int col = 0; col < width; col++) {
@@ -83,7 +84,7 @@ static void draw_art(BITMAP *bmp, int x, int y, int width, const char *const row
                     entry = &candidate;
             if (!entry)
                 fail("the pixel art uses a character that is not in the palette: ", name);
-            putpixel(bmp, x + col, y + row, colour_of(entry->colour));
+            putpixel(bmp, x + col, y + static_cast<int>(row), colour_of(entry->colour));
         }
     }
 }
@@ -321,14 +322,12 @@ static const char *const slime_squashed[] = {
     "..KKKKKKKKKKKKKKKKKKKKKKKKKKKK..",
 };
 
-#define ROWS(art) art, static_cast<int>(sizeof(art) / sizeof(art[0]))
-
 static void draw_player(BITMAP *bmp)
 {
-    draw_art(bmp, player_frames[0].x, player_frames[0].y, 24, ROWS(player_passing), "passing");
-    draw_art(bmp, player_frames[1].x, player_frames[1].y, 24, ROWS(player_step_right), "step");
+    draw_art(bmp, player_frames[0].x, player_frames[0].y, 24, player_passing, "passing");
+    draw_art(bmp, player_frames[1].x, player_frames[1].y, 24, player_step_right, "step");
     mirror(bmp, player_frames[1], player_frames[2]);
-    draw_art(bmp, player_frames[3].x, player_frames[3].y, 24, ROWS(player_standing), "standing");
+    draw_art(bmp, player_frames[3].x, player_frames[3].y, 24, player_standing, "standing");
 }
 
 static void draw_walkers(BITMAP *bmp)
@@ -336,15 +335,15 @@ static void draw_walkers(BITMAP *bmp)
     const int legs_top = 18;
     for (int i = 0; i < 2; i++) {
         const Rect &r = beetle_frames[i];
-        draw_art(bmp, r.x, r.y, 32, ROWS(beetle_body), "beetle");
+        draw_art(bmp, r.x, r.y, 32, beetle_body, "beetle");
         if (i == 0)
-            draw_art(bmp, r.x, r.y + legs_top, 32, ROWS(beetle_legs_upright), "beetle legs");
+            draw_art(bmp, r.x, r.y + legs_top, 32, beetle_legs_upright, "beetle legs");
         else
-            draw_art(bmp, r.x, r.y + legs_top, 32, ROWS(beetle_legs_swung), "beetle legs");
+            draw_art(bmp, r.x, r.y + legs_top, 32, beetle_legs_swung, "beetle legs");
     }
     mirror(bmp, beetle_frames[1], beetle_frames[2]);
-    draw_art(bmp, slime_frames[0].x, slime_frames[0].y, 32, ROWS(slime_tall), "slime");
-    draw_art(bmp, slime_frames[1].x, slime_frames[1].y, 32, ROWS(slime_squashed), "slime");
+    draw_art(bmp, slime_frames[0].x, slime_frames[0].y, 32, slime_tall, "slime");
+    draw_art(bmp, slime_frames[1].x, slime_frames[1].y, 32, slime_squashed, "slime");
 }
 
 // ------------------------------------------------------------ ground blocks
