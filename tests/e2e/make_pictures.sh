@@ -3,7 +3,7 @@
 #   game_start.png    the game as it starts, with the message board
 #   game_running.png  the player running, in mid-stride
 #   game_walker.png   the player at the first walker's pen, the walker in view
-#   editor.png        Plotwright on the demo level, pointing at the player,
+#   editor.png        Plotwright on the demo level, pointing at a walker,
 #                     its panel shown with the edit-field marker
 #   play.gif          a few seconds of play, at half size
 # Needs TARROW and PLOTWRIGHT (the programs); run it through ./run pictures.
@@ -24,7 +24,7 @@ boots=84,44,20        # the player's boots: no other picture has this colour
 beetle=128,72,168     # the beetles' shell
 board_border=0,0,192  # the message board's border
 gif_frames=22
-gif_jumps=(1.0 3.0)  # seconds into the run: a hop, then over the pen's wall
+gif_jumps=(1000 3000)  # milliseconds into the run: a hop, then over the pen's wall
 
 # Saves the 800 x 600 window at the screen's top-left corner as $1.
 window_shot() {
@@ -32,8 +32,13 @@ window_shot() {
         fail "screenshot failed"
 }
 
-seconds_since() {
-    echo "$EPOCHREALTIME - $1" | bc
+# Milliseconds since the clock reading $1 (microseconds, from now_us).
+ms_since() {
+    echo $((($(now_us) - $1) / 1000))
+}
+
+now_us() {
+    echo "${EPOCHREALTIME//[!0-9]/}"
 }
 
 e2e_launch "$TARROW"
@@ -42,12 +47,11 @@ sleep 1
 window_shot "$out/game_start.png"
 
 # Run right, jumping now and then, and keep every frame for the animation.
-start=$EPOCHREALTIME
+start=$(now_us)
 jump=0
 xdotool keydown Right
 for ((i = 0; i < gif_frames; i++)); do
-    if [ "$jump" -lt ${#gif_jumps[@]} ] &&
-        [ "$(echo "$(seconds_since "$start") >= ${gif_jumps[$jump]}" | bc)" = 1 ]; then
+    if [ "$jump" -lt ${#gif_jumps[@]} ] && [ "$(ms_since "$start")" -ge "${gif_jumps[$jump]}" ]; then
         xdotool keydown space
         sleep 0.1
         xdotool keyup space
@@ -55,7 +59,7 @@ for ((i = 0; i < gif_frames; i++)); do
     fi
     window_shot "$WORK/frames/$(printf '%02d' "$i").png"
 done
-elapsed=$(seconds_since "$start")
+elapsed=$(ms_since "$start")
 sleep 0.8
 xdotool keyup Right
 
@@ -94,7 +98,7 @@ e2e_hold Escape 0.3
 e2e_wait_exit
 
 # The animation: half size, one colour table, each frame as long as it lasted.
-delay=$(echo "100 * $elapsed / $gif_frames" | bc)
+delay=$((elapsed / 10 / gif_frames))
 convert -delay "$delay" -loop 0 "$WORK"/frames/*.png -scale 400x300 +dither -colors 64 \
     -layers Optimize "$out/play.gif" || fail "cannot assemble play.gif"
 
