@@ -42,7 +42,8 @@ EOF
 }
 
 e2e_cleanup() {
-    [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2> /dev/null
+    # Allegro's own SIGTERM handler can hang the program, so it is killed outright.
+    [ -n "${APP_PID:-}" ] && kill -KILL "$APP_PID" 2> /dev/null
     [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2> /dev/null
     wait 2> /dev/null
     [ "${E2E_KEEP:-0}" = 1 ] || rm -rf "$WORK"
