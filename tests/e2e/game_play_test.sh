@@ -11,7 +11,6 @@
 # Sprites are found in screenshots by their colour's bounding box.
 source "$E2E_LIB"
 e2e_setup
-e2e_kill_on_exit
 
 cd "$WORK/level"
 convert -size 128x32 xc:red -fill lime -draw 'rectangle 32,0 63,31' \

@@ -134,10 +134,3 @@ e2e_colour_box() {
     echo "${found#* }" | sed -E 's/([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)/\3 \4 \1 \2/' |
         { read -r x y w h; echo "$x $y $((x + w - 1)) $((y + h - 1))"; }
 }
-
-# Allegro's handler for SIGTERM can deadlock in a program stopped mid-frame,
-# and e2e_cleanup then waits for it for ever. Call after e2e_setup so that a
-# program still running when the script ends is killed outright.
-e2e_kill_on_exit() {
-    trap '[ -n "${APP_PID:-}" ] && kill -KILL "$APP_PID" 2> /dev/null; e2e_cleanup' EXIT
-}
