@@ -5,6 +5,9 @@
 // pointer's world position. Nothing here changes the level or the editor state.
 #include <allegro.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "editor.h"
 
 // Panel values end just left of this column; the marker's cells line up with it.
@@ -16,18 +19,49 @@ static int white()
     return makecol(255, 255, 255);
 }
 
+// Cuts one axis of a copy from source to dest to the part that lies inside
+// both: source positions 0..source_size - 1, dest positions dest_first..dest_end - 1.
+// Returns false when nothing is left.
+static bool clip_axis(int64_t &source, int64_t &dest, int64_t &size, int64_t source_size,
+                      int64_t dest_first, int64_t dest_end)
+{
+    int64_t first = std::max({int64_t(0), -source, dest_first - dest});
+    int64_t end = std::min({size, source_size - source, dest_end - dest});
+    source += first;
+    dest += first;
+    size = end - first;
+    return size > 0;
+}
+
+// Keeps a coordinate that lies off the bitmap just off it, so that it fits an int.
+static int just_outside(int64_t value, int extent)
+{
+    return static_cast<int>(std::clamp(value, int64_t(-1), int64_t(extent)));
+}
+
+// The rectangle is clipped here, in 64-bit arithmetic, before the library
+// sees it: a level file may hold frame values near the 32-bit limits, where
+// the library's own clipping overflows and copies out of the tileset.
 void draw_tile(const Tile &tile, BITMAP *dest, BITMAP *tileset, int32_t scroll_x,
                int32_t scroll_y, int32_t frame)
 {
-    int32_t x = tile.x - scroll_x;
-    int32_t y = tile.y - scroll_y;
-    int32_t width = tile.sizex[frame];
-    int32_t height = tile.sizey[frame];
+    int64_t x = int64_t(tile.x) - scroll_x;
+    int64_t y = int64_t(tile.y) - scroll_y;
+    int64_t width = tile.sizex[frame];
+    int64_t height = tile.sizey[frame];
     if (tileset) {
-        blit(tileset, dest, tile.setx[frame], tile.sety[frame], x, y, width, height);
+        int64_t source_x = tile.setx[frame];
+        int64_t source_y = tile.sety[frame];
+        if (clip_axis(source_x, x, width, tileset->w, dest->cl, dest->cr) &&
+            clip_axis(source_y, y, height, tileset->h, dest->ct, dest->cb)) {
+            blit(tileset, dest, int(source_x), int(source_y), int(x), int(y), int(width),
+                 int(height));
+        }
     } else if (width > 0 && height > 0) {
         // Without a tileset the level still shows where its tiles are.
-        rect(dest, x, y, x + width - 1, y + height - 1, makecol(160, 160, 160));
+        rect(dest, just_outside(x, dest->w), just_outside(y, dest->h),
+             just_outside(x + width - 1, dest->w), just_outside(y + height - 1, dest->h),
+             makecol(160, 160, 160));
     }
 }
 

@@ -20,10 +20,14 @@ static Layer &active()
 }
 
 // Strict on every side, so a tile placed at the pointer is not yet under it.
+// Computed in 64 bits: positions and sizes from a level file may lie near the
+// 32-bit limits.
 static bool under_pointer(const Tile &tile)
 {
-    return tile.x - scroll_x < mouse_x && mouse_x < tile.x - scroll_x + tile.sizex[0] &&
-           tile.y - scroll_y < mouse_y && mouse_y < tile.y - scroll_y + tile.sizey[0];
+    int64_t left = int64_t(tile.x) - scroll_x;
+    int64_t top = int64_t(tile.y) - scroll_y;
+    return left < mouse_x && mouse_x < left + tile.sizex[0] && top < mouse_y &&
+           mouse_y < top + tile.sizey[0];
 }
 
 // Index of the highest tile under the pointer, or -1.

@@ -207,6 +207,43 @@ TEST_F(DisplayTest, FramesReachingOutOfTheTilesetOrTheWindowAreClipped)
     EXPECT_EQ(getpixel(buffer, 416, 300), 0);
 }
 
+// A level file may hold any 32-bit values; the copy must still take only
+// what lies inside both the tileset and the buffer.
+TEST_F(DisplayTest, FramesNearThe32BitLimitsAreClippedToTilesetAndBuffer)
+{
+    const int32_t most = 2147483647;
+    const int32_t least = -most - 1;
+    const int red = makecol(255, 0, 0);
+    const int blue = makecol(0, 0, 255);
+    const int pink = makecol(255, 0, 255);
+    struct Probe { int x; int colour; };
+    struct Case {
+        const char *name;
+        int32_t x, setx, sizex, view_x;
+        std::vector<Probe> probes;
+    } cases[] = {
+        // Tileset columns 5..95 land on buffer columns 10..100.
+        {"widest frame from inside the tileset", 10, 5, most, 0,
+         {{9, 0}, {10, red}, {37, blue}, {69, pink}, {100, pink}, {101, 0}}},
+        {"frame starting far left of the tileset", 10, least, 32, 0, {{10, 0}, {41, 0}}},
+        {"frame starting far right of the tileset", 10, most, 32, 0, {{10, 0}, {41, 0}}},
+        {"tile far right of the view", most, 0, 32, -10, {{0, 0}, {799, 0}}},
+        {"tile far left of the view", least, 0, most, 1, {{0, 0}, {799, 0}}},
+    };
+    for (const Case &c : cases) {
+        BITMAP *dest = create_bitmap(800, 40);
+        clear_bitmap(dest);
+        Tile tile(c.x, 0, 1, 0, 0, 0, 0, 1);
+        tile.setx[0] = c.setx;
+        tile.sizex[0] = c.sizex;
+        draw_tile(tile, dest, tileset, c.view_x, 0, 0);
+        for (const Probe &p : c.probes)
+            EXPECT_EQ(getpixel(dest, p.x, 20), p.colour) << c.name << ", x " << p.x;
+        free_frames(tile);
+        destroy_bitmap(dest);
+    }
+}
+
 TEST_F(DisplayTest, WithoutTilesetEachTileIsOutlinedInGrey)
 {
     Tile &tile = put_tile(0, 100, 200);
@@ -224,6 +261,20 @@ TEST_F(DisplayTest, WithoutTilesetEachTileIsOutlinedInGrey)
     EXPECT_EQ(getpixel(buffer, 110, 190), 0);
     EXPECT_EQ(getpixel(buffer, 130, 180), 0);
     EXPECT_EQ(getpixel(buffer, 290, 280), 0);
+}
+
+TEST_F(DisplayTest, OutlineOfAFrameWiderThanTheBufferRunsToTheBuffersEdge)
+{
+    Tile &tile = put_tile(0, 100, 100);
+    tile.sizex[0] = 2147483647;
+    tile.sizey[0] = 20;
+    draw_tiles();
+    const int grey = makecol(160, 160, 160);
+    EXPECT_EQ(getpixel(buffer, 100, 110), grey) << "left edge";
+    EXPECT_EQ(getpixel(buffer, 450, 100), grey) << "top edge";
+    EXPECT_EQ(getpixel(buffer, 799, 119), grey) << "bottom edge";
+    EXPECT_EQ(getpixel(buffer, 99, 100), 0) << "nothing left of the tile";
+    EXPECT_EQ(getpixel(buffer, 799, 110), 0) << "the right edge lies beyond the buffer";
 }
 
 TEST_F(DisplayTest, OriginOverlayMarksTheOriginJoinedToThePointerUnderTheTiles)

@@ -44,6 +44,30 @@ TEST_F(InputTest, HitRectangleHasTheSizeOfFrameZero)
     EXPECT_EQ(selected_tile, 1);
 }
 
+TEST_F(InputTest, HitRectangleOfATileNearThe32BitLimitsIsExact)
+{
+    const int32_t most = 2147483647;
+    struct Case { int32_t x; int32_t sizex; int32_t view_x; int mx; bool hit; };
+    const Case cases[] = {
+        {0, most, -100, 150, true},    // the widest tile reaches across the window
+        {0, most, -100, 100, false},   // its own first column
+        {-most - 1, most, 0, 10, false},
+        {most, 32, -10, 10, false},
+    };
+    for (const Case &c : cases) {
+        free_map(level);
+        put_tile(0, 5000, 5000);
+        Tile &tile = put_tile(0, c.x, 0);
+        tile.sizex[0] = c.sizex;
+        scroll_x = c.view_x;
+        selected_tile = 0;
+        mouse_x = c.mx;
+        mouse_y = 10;
+        select_hovered_tile();
+        EXPECT_EQ(selected_tile, c.hit ? 1 : 0) << "x " << c.x << ", view " << c.view_x;
+    }
+}
+
 TEST_F(InputTest, HoverKeepsTheSelectionWhenNoTileIsUnderThePointer)
 {
     put_tile(0, 0, 0);
