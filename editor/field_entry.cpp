@@ -16,7 +16,6 @@
 #include "editor.h"
 
 const int32_t last_mode = 10;
-const int32_t new_frame_size = 32;
 
 static bool uses_first_three_digits(int32_t mode)
 {
@@ -26,24 +25,6 @@ static bool uses_first_three_digits(int32_t mode)
 static int32_t last_cursor_position(int32_t mode)
 {
     return uses_first_three_digits(mode) ? 2 : 7;
-}
-
-// Reallocates the four frame arrays to count elements, keeping the frames
-// both sizes share; frames that are new start as (0, 0, 32, 32).
-static void resize_frames(Tile &tile, int32_t count)
-{
-    size_t bytes = sizeof(int32_t) * count;
-    tile.setx = static_cast<int32_t *>(realloc(tile.setx, bytes));
-    tile.sety = static_cast<int32_t *>(realloc(tile.sety, bytes));
-    tile.sizex = static_cast<int32_t *>(realloc(tile.sizex, bytes));
-    tile.sizey = static_cast<int32_t *>(realloc(tile.sizey, bytes));
-    for (int32_t k = tile.frames; k < count; k++) {
-        tile.setx[k] = 0;
-        tile.sety[k] = 0;
-        tile.sizex[k] = new_frame_size;
-        tile.sizey[k] = new_frame_size;
-    }
-    tile.frames = count;
 }
 
 // Stores the entry's value v into the field the mode names.

@@ -9,6 +9,17 @@
 
 const int32_t new_frame_size = 32;
 
+// Frames first to end - 1 become (0, 0, 32, 32).
+static void start_frames(Tile &tile, int32_t first, int32_t end)
+{
+    for (int32_t k = first; k < end; k++) {
+        tile.setx[k] = 0;
+        tile.sety[k] = 0;
+        tile.sizex[k] = new_frame_size;
+        tile.sizey[k] = new_frame_size;
+    }
+}
+
 Tile::Tile(int32_t x, int32_t y, int32_t type, float d1, float d2, float d3, float d4,
            int32_t frames)
     : x(x), y(y), type(type), d1(d1), d2(d2), d3(d3), d4(d4), frames(frames)
@@ -18,12 +29,18 @@ Tile::Tile(int32_t x, int32_t y, int32_t type, float d1, float d2, float d3, flo
     sety = static_cast<int32_t *>(malloc(bytes));
     sizex = static_cast<int32_t *>(malloc(bytes));
     sizey = static_cast<int32_t *>(malloc(bytes));
-    for (int32_t k = 0; k < frames; k++) {
-        setx[k] = 0;
-        sety[k] = 0;
-        sizex[k] = new_frame_size;
-        sizey[k] = new_frame_size;
-    }
+    start_frames(*this, 0, frames);
+}
+
+void resize_frames(Tile &tile, int32_t count)
+{
+    size_t bytes = sizeof(int32_t) * count;
+    tile.setx = static_cast<int32_t *>(realloc(tile.setx, bytes));
+    tile.sety = static_cast<int32_t *>(realloc(tile.sety, bytes));
+    tile.sizex = static_cast<int32_t *>(realloc(tile.sizex, bytes));
+    tile.sizey = static_cast<int32_t *>(realloc(tile.sizey, bytes));
+    start_frames(tile, tile.frames, count);
+    tile.frames = count;
 }
 
 Layer::~Layer()

@@ -50,6 +50,9 @@ struct Map {
 void add(Layer &layer, const Tile &tile);
 // Takes the tile at index out, releasing its frames; later tiles move down.
 void remove(Layer &layer, int index);
+// Reallocates the four frame arrays to count (at least 1) elements, keeping
+// the frames both sizes share; frames that are new start as (0, 0, 32, 32).
+void resize_frames(Tile &tile, int32_t count);
 // Releases the four frame arrays of a tile.
 void free_frames(Tile &tile);
 // Releases the tileset and every array the map holds, leaving it empty.
