@@ -13,6 +13,19 @@ namespace {
 
 const int square = 32;
 
+// A run of passes with one dt, and the frame shown after each.
+struct AnimationCase {
+    const char *rule;
+    int32_t type;
+    int frames;
+    float vx;
+    float d2, d3, d4;
+    float dt;
+    std::vector<int> shown;
+    float timer;  // d1 for the player, d3 for a walker, after the last pass
+    float d4_after;
+};
+
 // A tileset of four 32 x 32 squares, red, green, blue and yellow, with the
 // mask colour in the top-left 8 x 8 corner of the red one.
 struct Drawing : testing::Test {
@@ -46,6 +59,25 @@ struct Drawing : testing::Test {
 
     int pixel(int x, int y) const { return getpixel(dest, x, y); }
 
+    // Draws a fresh entity of the case once per expected frame.
+    void expect_animation(const AnimationCase &c)
+    {
+        TestEntity t(entity_with_row_frames(c.type, 0, 0, c.frames));
+        Entity &e = t.e;
+        e.vx = c.vx;
+        e.d2 = c.d2;
+        e.d3 = c.d3;
+        e.d4 = c.d4;
+        std::vector<int> shown;
+        for (size_t pass = 0; pass < c.shown.size(); pass++) {
+            draw_entity(e, dest, tileset, 0, 0, c.dt);
+            shown.push_back(e.current_frame);
+        }
+        EXPECT_EQ(shown, c.shown) << c.rule;
+        EXPECT_FLOAT_EQ(c.type == 0 ? e.d1 : e.d3, c.timer) << c.rule;
+        EXPECT_FLOAT_EQ(e.d4, c.d4_after) << c.rule;
+    }
+
     bool untouched() const
     {
         for (int y = 0; y < dest->h; y++)
@@ -54,19 +86,6 @@ struct Drawing : testing::Test {
                     return false;
         return true;
     }
-};
-
-// A run of passes with one dt, and the frame shown after each.
-struct AnimationCase {
-    const char *rule;
-    int32_t type;
-    int frames;
-    float vx;
-    float d2, d3, d4;
-    float dt;
-    std::vector<int> shown;
-    float timer;  // d1 for the player, d3 for a walker, after the last pass
-    float d4_after;
 };
 
 }  // namespace
@@ -100,22 +119,24 @@ TEST_F(Drawing, AnimationTablesStepOncePerFiftyPixelsOfTravel)
          0.5f, 1},
         {"walker standing still keeps its timer", 2, 3, 0, 0, 0.5f, 0, 0.25f, {0, 0}, 0.5f, 0},
     };
-    for (const AnimationCase &c : cases) {
-        TestEntity t(entity_with_row_frames(c.type, 0, 0, c.frames));
-        Entity &e = t.e;
-        e.vx = c.vx;
-        e.d2 = c.d2;
-        e.d3 = c.d3;
-        e.d4 = c.d4;
-        std::vector<int> shown;
-        for (size_t pass = 0; pass < c.shown.size(); pass++) {
-            draw_entity(e, dest, tileset, 0, 0, c.dt);
-            shown.push_back(e.current_frame);
-        }
-        EXPECT_EQ(shown, c.shown) << c.rule;
-        EXPECT_FLOAT_EQ(c.type == 0 ? e.d1 : e.d3, c.timer) << c.rule;
-        EXPECT_FLOAT_EQ(e.d4, c.d4_after) << c.rule;
-    }
+    for (const AnimationCase &c : cases)
+        expect_animation(c);
+}
+
+// 50 px at 250 px/s are one step after exactly 0.2 s, which is not past the
+// threshold of 1: the step comes with the next pass.
+TEST_F(Drawing, TimerReachingTheThresholdExactlyStepsOnlyWhenItPassesIt)
+{
+    AnimationCase cases[] = {
+        {"player, passes of 0.2 s", 0, 4, 250, 0, 0, 0, 0.2f, {0, 1, 0}, 1, 0},
+        {"player, passes of 0.1 s", 0, 4, -250, 0, 0, 0, 0.1f, {0, 0, 2, 2, 0}, 0.5f, 0},
+        {"walker pattern 0, passes of 0.1 s", 2, 3, 250, 0, 0, 0, 0.1f, {0, 0, 1, 1, 2, 2, 0},
+         0.5f, 0},
+        {"walker pattern 1, passes of 0.2 s", 2, 2, -250, 1, 0, 0, 0.2f, {0, 1, 0}, 1, 0},
+        {"walker pattern 2, passes of 0.2 s", 2, 3, 250, 2, 0, 1, 0.2f, {0, 1, 2, 1, 0}, 0, 1},
+    };
+    for (const AnimationCase &c : cases)
+        expect_animation(c);
 }
 
 TEST_F(Drawing, TimerGrowingMoreThanTwoStepsChangesTheFrameOnceAndCarriesTheRest)
