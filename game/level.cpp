@@ -304,8 +304,10 @@ void load_map(Map &map, const char *file_name)
     std::ifstream file(file_name);
     Reader reader{MapTokens(file), file_name};
 
+    const char header[] = "001";
     bool has_header = next_token(reader.tokens);
-    if (!has_header || strcmp(reader.tokens.text, "001") != 0)
+    if (!has_header || reader.tokens.length != strlen(header) ||
+        strcmp(reader.tokens.text, header) != 0)
         show_message("Error! Wrong file format!");
 
     // A missing or empty file is a wrong format and nothing more: the level is empty.

@@ -1,13 +1,19 @@
 // Tokens are read a character at a time so that no token, however long,
 // grows memory. Only the characters the level format calls whitespace
 // separate tokens. Numbers are checked for their whole form before they are
-// converted, so "12abc", "inf" or "0x10" are malformed rather than partly read.
+// converted, so "12abc", "inf", "0x10" or a number followed by a NUL byte are
+// malformed rather than partly read.
+//
+// Decimals are converted in the classic locale: Allegro's keyboard set-up
+// switches the C library to the user's locale, whose decimal separator may
+// be a comma, and the level file always uses a point.
 #include "map_tokens.h"
 
 #include <cerrno>
 #include <climits>
-#include <cmath>
 #include <cstdlib>
+#include <locale>
+#include <sstream>
 
 // A stream that cannot tell its size (a pipe) gets no bound.
 MapTokens::MapTokens(std::istream &in) : in(in), bytes_left(INT64_MAX / 2)
@@ -84,9 +90,11 @@ static int skip_digits(const char *&p)
     return count;
 }
 
-static bool whole_token_kept(const MapTokens &tokens)
+// Whether the form ended at p is the whole token, with nothing cut off.
+static bool form_is_whole_token(const MapTokens &tokens, const char *p)
 {
-    return tokens.length > 0 && tokens.length < token_buffer_size;
+    size_t form_length = static_cast<size_t>(p - tokens.text);
+    return tokens.length < token_buffer_size && form_length == tokens.length;
 }
 
 NumberCheck parse_int(const MapTokens &tokens, int32_t &value)
@@ -94,7 +102,7 @@ NumberCheck parse_int(const MapTokens &tokens, int32_t &value)
     const char *p = tokens.text;
     if (*p == '+' || *p == '-')
         p++;
-    if (skip_digits(p) == 0 || *p != '\0' || !whole_token_kept(tokens))
+    if (skip_digits(p) == 0 || !form_is_whole_token(tokens, p))
         return NumberCheck::malformed;
 
     errno = 0;
@@ -124,13 +132,15 @@ NumberCheck parse_float(const MapTokens &tokens, float &value)
         if (skip_digits(p) == 0)
             return NumberCheck::malformed;
     }
-    if (*p != '\0' || !whole_token_kept(tokens))
+    if (!form_is_whole_token(tokens, p))
         return NumberCheck::malformed;
 
     // A value too small for a float becomes 0 or a denormal, which is fine;
-    // one too large becomes infinite, which is not.
-    float parsed = strtof(tokens.text, nullptr);
-    if (std::isinf(parsed))
+    // only one too large for it fails.
+    std::istringstream number(tokens.text);
+    number.imbue(std::locale::classic());
+    float parsed;
+    if (!(number >> parsed))
         return NumberCheck::out_of_range;
     value = parsed;
     return NumberCheck::ok;

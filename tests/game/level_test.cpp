@@ -2,6 +2,7 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -396,6 +397,78 @@ TEST(LoadMap, StopsAtTheFirstUnusableValueKeepingTheEntitiesReadWhole)
         EXPECT_EQ(entity_counts(level_map.map), c.counts) << c.text;
         expect_every_layer_has_an_array(level_map.map);
     }
+}
+
+// A NUL byte is no separator: the token it stands in is not the number or
+// the header that the characters before it spell.
+TEST(LoadMap, NulByteInsideATokenMakesItMalformed)
+{
+    using namespace std::string_literals;
+    const std::string entity_end = " 0 0 32 32 0 0 0 0 0 0 0 0"s;
+    struct Case {
+        std::string text;
+        std::vector<int> counts;
+        std::string message;  // after the file name; empty for the header's own message
+    } cases[] = {
+        {"001\0 t.bmp 1 1 0 0 1"s + entity_end, {1, 0, 0, 0, 0}, ""},
+        {"001 t.bmp 1 1 12\0 0 1"s + entity_end, {0, 0, 0, 0, 0},
+         "line 1: expected the x position of entity #0 of layer #0 (a number) but found "
+         "\"12?\"" + stop_note},
+        {"001 t.bmp 1 1\0 0 0 1"s + entity_end, {0, 0, 0, 0, 0},
+         "line 1: expected the type of entity #0 of layer #0 (a whole number) but found "
+         "\"1?\"" + stop_note},
+    };
+    TempFolder folder;
+    for (const Case &c : cases) {
+        MessageRecorder recorder;
+        LoadedMap level_map;
+        std::string file = folder.write("map.txt", c.text);
+        load_map(level_map.map, file.c_str());
+
+        std::string expected =
+            c.message.empty() ? "Error! Wrong file format!" : file + ", " + c.message;
+        EXPECT_EQ(messages, std::vector<std::string>{expected}) << c.message;
+        EXPECT_EQ(entity_counts(level_map.map), c.counts) << c.message;
+    }
+}
+
+// Allegro's keyboard set-up switches the C library to the user's locale, in
+// which the decimal separator may be a comma; the level file's is a point.
+TEST(LoadMap, ReadsDecimalPointsWhateverTheUsersLocale)
+{
+    TempFolder folder;
+    std::string build = "localedef -i de_DE -f UTF-8 " + (folder.path / "de_DE.UTF-8").string() +
+                        " > /dev/null 2>&1";
+    if (system(build.c_str()) != 0)
+        GTEST_SKIP() << "localedef cannot build the de_DE.UTF-8 locale here";
+
+    struct UsersLocale {
+        std::string saved = setlocale(LC_ALL, nullptr);
+        const char *locale;
+        explicit UsersLocale(const std::string &path)
+        {
+            setenv("LOCPATH", path.c_str(), 1);
+            locale = setlocale(LC_ALL, "de_DE.UTF-8");
+        }
+        ~UsersLocale()
+        {
+            setlocale(LC_ALL, saved.c_str());
+            unsetenv("LOCPATH");
+        }
+    } users_locale(folder.path.string());
+    ASSERT_NE(users_locale.locale, nullptr);
+    ASSERT_STREQ(localeconv()->decimal_point, ",");
+
+    MessageRecorder recorder;
+    LoadedMap level_map;
+    load_map(level_map.map,
+             folder.write("map.txt", "001 t.bmp 1 1 12.5 1.5e2 1 0 0 32 32 0.25 0 0 0 0 0 0 0")
+                 .c_str());
+    EXPECT_TRUE(messages.empty());
+    ASSERT_EQ(level_map.map.layers[0].entity_count, 1);
+    EXPECT_FLOAT_EQ(level_map.map.layers[0].entities[0].x, 12.5f);
+    EXPECT_FLOAT_EQ(level_map.map.layers[0].entities[0].y, 150);
+    EXPECT_FLOAT_EQ(level_map.map.layers[0].entities[0].d1, 0.25f);
 }
 
 TEST(LoadMap, LongTilesetNameIsCutToFitWithOneMessageAndReadingGoesOn)
