@@ -6,6 +6,7 @@
 #include <allegro.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 
 #include "editor.h"
@@ -94,10 +95,18 @@ static void draw_int_row(int y, const char *label, int32_t value)
     textprintf_right_ex(buffer, font, value_right, y, white(), -1, "%d", value);
 }
 
+// Three decimals after a point, as "%.3f" gives them in the C locale. The
+// library's keyboard set-up switches the C library to the user's locale,
+// whose decimal separator may be a comma, so the value is not left to printf.
 static void draw_float_row(int y, const char *label, float value)
 {
+    const int decimals = 3;
+    char text[64];
+    *std::to_chars(text, text + sizeof text - 1, static_cast<double>(value),
+                   std::chars_format::fixed, decimals)
+         .ptr = '\0';
     draw_label(y, label);
-    textprintf_right_ex(buffer, font, value_right, y, white(), -1, "%.3f", value);
+    textprintf_right_ex(buffer, font, value_right, y, white(), -1, "%s", text);
 }
 
 static void draw_panel(const Tile &tile)

@@ -2,7 +2,10 @@
 // text is checked, the expected picture is drawn left-aligned at the position
 // the layout gives (right edge minus 8 pixels per character) and compared
 // whole with what the step drew.
+#include <clocale>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -96,6 +99,41 @@ TEST_F(DisplayTest, PanelShowsEveryRowOfTheSelectedTileWithItsFormat)
         text_ending_at(expected, 200, row.y, row.value);
     }
     EXPECT_EQ(first_difference(buffer, expected), "");
+}
+
+// The library's keyboard set-up adopts the user's locale. A locale whose
+// decimal separator is a comma is built for the test (skipped where the
+// locale sources are not installed).
+TEST_F(DisplayTest, PanelDecimalsKeepTheirPointInACommaLocale)
+{
+    char folder[] = "/tmp/comma_locale.XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    std::string build = std::string("localedef -i de_DE -f UTF-8 ") + folder +
+                        "/de_DE.UTF-8 > /dev/null 2>&1";
+    int built = system(build.c_str());
+    setenv("LOCPATH", folder, 1);
+    std::string saved_locale = setlocale(LC_NUMERIC, nullptr);
+    bool switched = built == 0 && setlocale(LC_NUMERIC, "de_DE.UTF-8");
+    char printed[16] = "";
+    snprintf(printed, sizeof printed, "%.3f", 1.5);
+
+    Tile &tile = put_tile(0, 0, 0);
+    tile.d1 = 1.5f;
+    tile.d2 = -1234.5f;
+    draw_text();
+    setlocale(LC_NUMERIC, saved_locale.c_str());
+    unsetenv("LOCPATH");
+    std::filesystem::remove_all(folder);
+    if (!switched || std::string(printed) != "1,500")
+        GTEST_SKIP() << "no locale with a decimal comma could be built here";
+
+    text_at(expected, 0, 40, "Tile d1:");
+    text_ending_at(expected, 200, 40, "1.500");
+    text_at(expected, 0, 50, "Tile d2:");
+    text_ending_at(expected, 200, 50, "-1234.500");
+    for (int y = 40; y < 60; y++)
+        for (int x = 0; x < 200; x++)
+            ASSERT_EQ(getpixel(buffer, x, y), getpixel(expected, x, y)) << x << ", " << y;
 }
 
 TEST_F(DisplayTest, EditMarkerUnderlinesTheCursorCellBelowTheEditedRow)
