@@ -1,6 +1,7 @@
 // Fuzzes the game's level reader with arbitrary bytes as "map.txt", then
-// draws every entity it kept, with and without a tileset, and frees the
-// level. The sanitizers catch any read or write outside the level's arrays;
+// draws every entity it kept, with and without a tileset, plays a few
+// passes of the level, and frees it. The sanitizers catch any read or write
+// outside the level's arrays and any undefined arithmetic on extreme values;
 // the checks below catch a level that breaks the reader's promises.
 #include <allegro.h>
 
@@ -89,6 +90,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 draw_entity(e, dest, nullptr, 5, -2, 0.3f);
             }
         }
+    }
+    for (int pass = 0; pass < 3; pass++) {
+        update_pass(map, 0.3f);
+        draw_pass(map, dest, camera_x, camera_y, 0.3f);
     }
     free_map(map);
     return 0;
