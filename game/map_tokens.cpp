@@ -31,21 +31,32 @@ static bool is_separator(int c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
+// The next character, or the end. A file that cannot be read (a folder
+// named map.txt, a failing disk) ends where reading failed.
+static int next_char(MapTokens &tokens)
+{
+    try {
+        return tokens.in.rdbuf()->sbumpc();
+    } catch (const std::ios_base::failure &) {
+        tokens.in.setstate(std::ios::badbit);
+        return std::istream::traits_type::eof();
+    }
+}
+
 bool next_token(MapTokens &tokens)
 {
     using traits = std::istream::traits_type;
-    std::streambuf *source = tokens.in.rdbuf();
     tokens.length = 0;
     tokens.text[0] = '\0';
-    if (!tokens.in || !source)
+    if (!tokens.in || !tokens.in.rdbuf())
         return false;
 
-    int c = source->sbumpc();
+    int c = next_char(tokens);
     while (c != traits::eof() && is_separator(c)) {
         if (c == '\n')
             tokens.line++;
         tokens.bytes_left--;
-        c = source->sbumpc();
+        c = next_char(tokens);
     }
     if (c == traits::eof())
         return false;
@@ -56,7 +67,7 @@ bool next_token(MapTokens &tokens)
             tokens.text[tokens.length] = static_cast<char>(c);
         tokens.length++;
         tokens.bytes_left--;
-        c = source->sbumpc();
+        c = next_char(tokens);
     }
     // The separator that ended the token is consumed too.
     if (c != traits::eof()) {

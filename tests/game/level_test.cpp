@@ -183,13 +183,15 @@ TEST(LoadMap, EntityWithoutFramesGetsNoArraysReadsOnAndHasNoBox)
     EXPECT_FLOAT_EQ(map.layers[0].entities[1].d1, 1);
 }
 
-TEST(LoadMap, MissingOrEmptyFileShowsOnlyTheFormatMessageAndGivesAnEmptyLevel)
+TEST(LoadMap, MissingEmptyOrUnreadableFileShowsOnlyTheFormatMessageAndGivesAnEmptyLevel)
 {
     TempFolder folder;
     std::string empty = folder.write("map.txt", "");
     std::string blank = folder.write("blank.txt", " \n\r\n\t\n");
     std::string missing = (folder.path / "no_such_map.txt").string();
-    for (const std::string &file : {missing, empty, blank}) {
+    std::string a_folder = (folder.path / "folder.txt").string();
+    std::filesystem::create_directory(a_folder);
+    for (const std::string &file : {missing, empty, blank, a_folder}) {
         MessageRecorder recorder;
         LoadedMap level_map;
         load_map(level_map.map, file.c_str());
