@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "entity_fixture.h"
 #include "game.h"
 
 struct Scene {
@@ -42,15 +43,7 @@ struct Scene {
 
     static Entity boxed_entity(int32_t type, float x, float y, int32_t w, int32_t h)
     {
-        Entity e;
-        e.type = type;
-        e.x = e.old_x = x;
-        e.y = e.old_y = y;
-        e.frames = 1;
-        e.setx = one_value(0);
-        e.sety = one_value(0);
-        e.sizex = one_value(w);
-        e.sizey = one_value(h);
+        Entity e = entity_with_frames(type, x, y, {{0, 0, w, h}});
         e.update = type == 0 ? update_player : type == 2 ? update_walker : update_none;
         return e;
     }
@@ -68,13 +61,5 @@ struct Scene {
         free(e.sizex);
         free(e.sizey);
         e.setx = e.sety = e.sizex = e.sizey = nullptr;
-    }
-
-  private:
-    static int32_t *one_value(int32_t value)
-    {
-        int32_t *array = static_cast<int32_t *>(malloc(sizeof(int32_t)));
-        *array = value;
-        return array;
     }
 };
