@@ -7,6 +7,8 @@
 // next measurement spans both passes.
 #include <allegro.h>
 
+#include <charconv>
+
 #include "frame.h"
 #include "game.h"
 
@@ -40,9 +42,17 @@ void draw_pass(Map &map, BITMAP *dest, int camera_x, int camera_y, float dt)
     }
 }
 
+// Two decimals after a point, as "%.2f" gives them in the C locale. Allegro's
+// keyboard set-up switches the C library to the user's locale, whose decimal
+// separator may be a comma, so the number is not left to printf.
 void draw_frame_rate(BITMAP *dest, float rate)
 {
-    textprintf_ex(dest, font, 0, 0, makecol(255, 255, 255), -1, "FPS: %.2f", rate);
+    const int decimals = 2;
+    char number[64];
+    *std::to_chars(number, number + sizeof number - 1, static_cast<double>(rate),
+                   std::chars_format::fixed, decimals)
+         .ptr = '\0';
+    textprintf_ex(dest, font, 0, 0, makecol(255, 255, 255), -1, "FPS: %s", number);
 }
 
 // Runs on the timer thread. While dt is 0 the rate would be infinite, so the

@@ -9,6 +9,7 @@
 #include "frame.h"
 #include "game.h"
 #include "screen_size.h"
+#include "users_locale.h"
 
 namespace {
 
@@ -169,31 +170,52 @@ TEST(UpdatePass, CallsEveryBehaviourWithItsOwnLayerFromLayerZeroUp)
     }
 }
 
+namespace {
+
+// Draws the frame rate and compares it with the font's own rendering of text.
+void expect_frame_rate_text(float rate, const char *text)
+{
+    BITMAP *dest = create_bitmap(200, 20);
+    BITMAP *expected = create_bitmap(200, 20);
+    clear_bitmap(dest);
+    clear_bitmap(expected);
+    textprintf_ex(expected, font, 0, 0, makecol(255, 255, 255), -1, "%s", text);
+    draw_frame_rate(dest, rate);
+    int differing = 0, white = 0;
+    for (int y = 0; y < 20; y++) {
+        for (int x = 0; x < 200; x++) {
+            differing += getpixel(dest, x, y) != getpixel(expected, x, y);
+            white += getpixel(dest, x, y) == makecol(255, 255, 255);
+        }
+    }
+    EXPECT_EQ(differing, 0) << text;
+    EXPECT_GT(white, 0) << text;
+    destroy_bitmap(dest);
+    destroy_bitmap(expected);
+}
+
+struct FrameRateCase {
+    float rate;
+    const char *text;
+} const frame_rate_cases[] = {
+    {0, "FPS: 0.00"}, {59.5f, "FPS: 59.50"}, {1234.567f, "FPS: 1234.57"}, {0.125f, "FPS: 0.12"},
+};
+
+}  // namespace
+
 TEST(FrameRate, TextIsWhiteAtTheTopLeftWithTwoDecimals)
 {
-    struct Case {
-        float rate;
-        const char *text;
-    } cases[] = {{0, "FPS: 0.00"}, {59.5f, "FPS: 59.50"}, {1234.567f, "FPS: 1234.57"}};
-    for (const Case &c : cases) {
-        BITMAP *dest = create_bitmap(200, 20);
-        BITMAP *expected = create_bitmap(200, 20);
-        clear_bitmap(dest);
-        clear_bitmap(expected);
-        textprintf_ex(expected, font, 0, 0, makecol(255, 255, 255), -1, "%s", c.text);
-        draw_frame_rate(dest, c.rate);
-        int differing = 0, white = 0;
-        for (int y = 0; y < 20; y++) {
-            for (int x = 0; x < 200; x++) {
-                differing += getpixel(dest, x, y) != getpixel(expected, x, y);
-                white += getpixel(dest, x, y) == makecol(255, 255, 255);
-            }
-        }
-        EXPECT_EQ(differing, 0) << c.text;
-        EXPECT_GT(white, 0) << c.text;
-        destroy_bitmap(dest);
-        destroy_bitmap(expected);
-    }
+    for (const FrameRateCase &c : frame_rate_cases)
+        expect_frame_rate_text(c.rate, c.text);
+}
+
+TEST(FrameRate, TextUsesADecimalPointWhateverTheUsersLocale)
+{
+    GermanLocale users_locale;
+    if (!users_locale.active)
+        GTEST_SKIP() << "localedef cannot build the de_DE.UTF-8 locale here";
+    for (const FrameRateCase &c : frame_rate_cases)
+        expect_frame_rate_text(c.rate, c.text);
 }
 
 TEST(FpsTick, ShowsTheRateOfTheLastPassAndKeepsItWhileDtIsZero)

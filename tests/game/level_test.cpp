@@ -11,6 +11,7 @@
 
 #include "game.h"
 #include "message.h"
+#include "users_locale.h"
 
 namespace {
 
@@ -438,29 +439,12 @@ TEST(LoadMap, NulByteInsideATokenMakesItMalformed)
 // which the decimal separator may be a comma; the level file's is a point.
 TEST(LoadMap, ReadsDecimalPointsWhateverTheUsersLocale)
 {
-    TempFolder folder;
-    std::string build = "localedef -i de_DE -f UTF-8 " + (folder.path / "de_DE.UTF-8").string() +
-                        " > /dev/null 2>&1";
-    if (system(build.c_str()) != 0)
+    GermanLocale users_locale;
+    if (!users_locale.active)
         GTEST_SKIP() << "localedef cannot build the de_DE.UTF-8 locale here";
-
-    struct UsersLocale {
-        std::string saved = setlocale(LC_ALL, nullptr);
-        const char *locale;
-        explicit UsersLocale(const std::string &path)
-        {
-            setenv("LOCPATH", path.c_str(), 1);
-            locale = setlocale(LC_ALL, "de_DE.UTF-8");
-        }
-        ~UsersLocale()
-        {
-            setlocale(LC_ALL, saved.c_str());
-            unsetenv("LOCPATH");
-        }
-    } users_locale(folder.path.string());
-    ASSERT_NE(users_locale.locale, nullptr);
     ASSERT_STREQ(localeconv()->decimal_point, ",");
 
+    TempFolder folder;
     MessageRecorder recorder;
     LoadedMap level_map;
     load_map(level_map.map,
