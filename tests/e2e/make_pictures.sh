@@ -32,6 +32,13 @@ window_shot() {
         fail "screenshot failed"
 }
 
+# A screenshot can take the keyboard focus from the game for a moment, and
+# Allegro then lets go of every held key: Right is pressed again after each.
+running_shot() {
+    window_shot "$1"
+    xdotool keydown Right
+}
+
 # Milliseconds since the clock reading $1 (microseconds, from now_us).
 ms_since() {
     echo $((($(now_us) - $1) / 1000))
@@ -57,10 +64,15 @@ for ((i = 0; i < gif_frames; i++)); do
         xdotool keyup space
         jump=$((jump + 1))
     fi
-    window_shot "$WORK/frames/$(printf '%02d' "$i").png"
+    running_shot "$WORK/frames/$(printf '%02d' "$i").png"
 done
 elapsed=$(ms_since "$start")
-sleep 0.8
+# Keep running for three more seconds: the player stops at the pen's wall
+# and the camera catches up, so the pen lies in view.
+for ((i = 0; i < 10; i++)); do
+    sleep 0.3
+    xdotool keydown Right
+done
 xdotool keyup Right
 
 # The running picture: the widest stride on the ground once the player is
