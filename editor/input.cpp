@@ -30,6 +30,13 @@ static bool under_pointer(const Tile &tile)
            mouse_y < top + tile.sizey[0];
 }
 
+// Left Ctrl, and not the right one: Allegro's X11 keyboard reports the left
+// Ctrl key as held too while only the right one is down.
+static bool left_ctrl_held()
+{
+    return key[KEY_LCONTROL] && !key[KEY_RCONTROL];
+}
+
 // Index of the highest tile under the pointer, or -1.
 static int32_t topmost_under_pointer(const Layer &layer)
 {
@@ -69,7 +76,7 @@ void select_hovered_tile()
 static void left_button_action()
 {
     Layer &layer = active();
-    int32_t hit = key[KEY_LCONTROL] ? -1 : topmost_under_pointer(layer);
+    int32_t hit = left_ctrl_held() ? -1 : topmost_under_pointer(layer);
     if (hit >= 0) {
         layer.tiles[hit].type++;
     } else {
@@ -91,7 +98,7 @@ static void right_button_action()
     if (hit >= 0) {
         Tile &tile = layer.tiles[hit];
         tile.type--;
-        if (tile.type < 0 || key[KEY_LCONTROL]) {
+        if (tile.type < 0 || left_ctrl_held()) {
             remove(layer, hit);
             fit_selection_to_layer();
         }

@@ -215,6 +215,30 @@ TEST_F(InputTest, RightClickLowersTypeAndRemovesBelowZeroOrWithLeftCtrl)
     }
 }
 
+// Under X11 the library holds KEY_LCONTROL down together with KEY_RCONTROL
+// while only the right Ctrl key is pressed; that is still the right Ctrl key.
+TEST_F(InputTest, RightCtrlReportedWithLeftCtrlNeitherPlacesNorRemoves)
+{
+    struct Case { int button; int expected_type; };
+    const Case cases[] = {
+        {1, 3},  // left: raises the tile's type instead of placing
+        {2, 1},  // right: lowers it and keeps the tile
+    };
+    for (const Case &c : cases) {
+        free_map(level);
+        put_tile(0, 0, 0).type = 2;
+        mouse_x = 10;
+        mouse_y = 10;
+        key[KEY_LCONTROL] = 1;
+        key[KEY_RCONTROL] = 1;
+        mouse_b = c.button;
+        handle_mouse_buttons();
+        const Layer &layer = level.layers[0];
+        ASSERT_EQ(layer.tile_count, 1) << "button " << c.button;
+        EXPECT_EQ(layer.tiles[0].type, c.expected_type) << "button " << c.button;
+    }
+}
+
 TEST_F(InputTest, RightClickActsOnTheTopmostTileOnly)
 {
     put_tile(0, 100, 100).type = 2;
