@@ -20,6 +20,7 @@
 #include "entity.h"
 #include "map_tokens.h"
 #include "message.h"
+#include "tileset.h"
 
 using Behaviour = void (*)(Entity &e, Layer &layer, float dt);
 
@@ -187,7 +188,7 @@ static bool read_tileset_name(Reader &reader, Map &map)
                            map.tileset_name + "\".";
         show_message(text.c_str());
     }
-    map.tileset = load_bitmap(map.tileset_name, nullptr);
+    map.tileset = load_tileset(map.tileset_name);
     return true;
 }
 

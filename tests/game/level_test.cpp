@@ -515,6 +515,121 @@ TEST(LoadMap, LoadsTheNamedTilesetAndFreeMapReleasesTheWholeLevel)
     free_map(map);  // a second release finds nothing left to free
 }
 
+// A 2 x 2 bmp file, rows bottom-up: red, green over blue, magenta. The
+// info header has info_size bytes; 8-bit files carry a palette of the four
+// colours, 32-bit bit-field files their masks in the header.
+std::string bmp_file(uint32_t info_size, uint16_t bits, uint32_t compression)
+{
+    const uint32_t colours[] = {0xff0000, 0x00ff00, 0x0000ff, 0xff00ff};  // top row first
+    const int width = 2, height = 2;
+    const uint32_t palette_count = bits == 8 ? 4 : 0;
+    const uint32_t row_bytes = (width * bits / 8 + 3) / 4 * 4;
+    const uint32_t pixels_at = 14 + info_size + 4 * palette_count;
+    std::string file;
+    auto u16 = [&](uint32_t v) { file += char(v & 0xff); file += char(v >> 8 & 0xff); };
+    auto u32 = [&](uint32_t v) { u16(v & 0xffff); u16(v >> 16); };
+    file += "BM";
+    u32(pixels_at + row_bytes * height);
+    u32(0);
+    u32(pixels_at);
+    u32(info_size);
+    u32(width);
+    u32(height);
+    u16(1);
+    u16(bits);
+    u32(compression);
+    u32(row_bytes * height);
+    u32(2835);
+    u32(2835);
+    u32(palette_count);
+    u32(0);
+    if (compression == 3) {
+        u32(0x00ff0000);
+        u32(0x0000ff00);
+        u32(0x000000ff);
+        u32(0xff000000);
+    }
+    file.resize(14 + info_size, '\0');  // colour space and the rest of the longer forms
+    for (uint32_t c : colours)
+        if (palette_count)
+            u32(c);
+    for (int row = height - 1; row >= 0; row--) {
+        size_t start = file.size();
+        for (int x = 0; x < width; x++) {
+            uint32_t c = colours[row * width + x];
+            if (bits == 8)
+                file += char(row * width + x);
+            else if (bits == 24)
+                file += std::string{char(c & 0xff), char(c >> 8 & 0xff), char(c >> 16)};
+            else
+                u32(c | 0xff000000);
+        }
+        file.resize(start + row_bytes, '\0');
+    }
+    return file;
+}
+
+// Image tools write bmp headers longer than the 40-byte form by default
+// (ImageMagick and GIMP write the 124-byte one).
+TEST(LoadMap, LoadsBmpTilesetsWithTheLongerHeadersOfTodaysImageTools)
+{
+    struct Case {
+        const char *form;
+        uint32_t info_size;
+        uint16_t bits;
+        uint32_t compression;
+    };
+    const Case cases[] = {
+        {"40-byte header, 24 bits", 40, 24, 0},
+        {"V4 header, 24 bits", 108, 24, 0},
+        {"V5 header, 24 bits", 124, 24, 0},
+        {"V5 header, 32-bit bit fields with alpha", 124, 32, 3},
+        {"56-byte header, 32-bit bit fields", 56, 32, 3},
+        {"V5 header, 8-bit palette", 124, 8, 0},
+    };
+    for (const Case &c : cases) {
+        MessageRecorder recorder;
+        TempFolder folder;
+        std::string tileset =
+            folder.write("tiles.bmp", bmp_file(c.info_size, c.bits, c.compression));
+        LoadedMap loaded;
+        load_map(loaded.map, folder.write("map.txt", "001 " + tileset + " 0 0 0 0 0").c_str());
+        EXPECT_TRUE(messages.empty()) << c.form;
+        ASSERT_NE(loaded.map.tileset, nullptr) << c.form;
+        EXPECT_EQ(loaded.map.tileset->w, 2) << c.form;
+        EXPECT_EQ(loaded.map.tileset->h, 2) << c.form;
+        EXPECT_EQ(getpixel(loaded.map.tileset, 0, 0), makecol(255, 0, 0)) << c.form;
+        EXPECT_EQ(getpixel(loaded.map.tileset, 1, 0), makecol(0, 255, 0)) << c.form;
+        EXPECT_EQ(getpixel(loaded.map.tileset, 0, 1), makecol(0, 0, 255)) << c.form;
+        EXPECT_EQ(getpixel(loaded.map.tileset, 1, 1), makecol(255, 0, 255)) << c.form;
+    }
+}
+
+TEST(LoadMap, TilesetThatIsNoPictureLeavesTheLevelWithoutATileset)
+{
+    struct Case {
+        const char *what;
+        std::string bytes;
+    };
+    std::string cut_short = bmp_file(124, 24, 0).substr(0, 100);
+    std::string unknown_header = bmp_file(124, 24, 0);
+    unknown_header[14] = 100;
+    const Case cases[] = {
+        {"text", "no picture here"},
+        {"a V5 header cut short", cut_short},
+        {"a header size no bmp form has", unknown_header},
+    };
+    for (const Case &c : cases) {
+        MessageRecorder recorder;
+        TempFolder folder;
+        std::string tileset = folder.write("tiles.bmp", c.bytes);
+        LoadedMap loaded;
+        load_map(loaded.map, folder.write("map.txt", "001 " + tileset + " 0 0 0 0 0").c_str());
+        EXPECT_TRUE(messages.empty()) << c.what;
+        EXPECT_EQ(loaded.map.tileset, nullptr) << c.what;
+    }
+}
+
 TEST(LoadMap, MapBuiltFromAFileNameHoldsThatLevel)
 {
     MessageRecorder recorder;
