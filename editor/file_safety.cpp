@@ -140,9 +140,15 @@ bool replace_file(const char *file_name, const std::string &bytes, std::string &
     }
     std::string target = file_behind(file_name);
     struct stat old_file;
-    mode_t mode = stat(target.c_str(), &old_file) == 0 && S_ISREG(old_file.st_mode)
-                      ? (old_file.st_mode & 07777)
-                      : new_file_mode();
+    bool exists = stat(target.c_str(), &old_file) == 0;
+    // A rename would replace a file its user may not write; writing it in
+    // place would be refused, and so is this.
+    if (exists && access(target.c_str(), W_OK) != 0) {
+        reason = strerror(errno);
+        return false;
+    }
+    mode_t mode = exists && S_ISREG(old_file.st_mode) ? (old_file.st_mode & 07777)
+                                                      : new_file_mode();
 
     std::string temporary = target + ".XXXXXX";
     int fd = mkostemp(&temporary[0], O_CLOEXEC);

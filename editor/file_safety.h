@@ -18,7 +18,8 @@ void keep_untouched(const char *file_name);
 
 // Replaces the file with bytes atomically: a crash at any moment leaves the
 // old or the new content whole. A symbolic link is followed and kept; the
-// file's permissions are kept. Returns false with the reason in reason.
+// file's permissions are kept, and a file the user may not write is not
+// replaced. Returns false with the reason in reason.
 bool replace_file(const char *file_name, const std::string &bytes, std::string &reason);
 
 // Writes bytes to a new recovery file, the first free of "<name>.recovered",

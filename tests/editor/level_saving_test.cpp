@@ -263,3 +263,36 @@ TEST_F(LevelSavingTest, OriginalThatCannotBeBackedUpIsNotReplaced)
                   file + ".recovered instead."});
     EXPECT_EQ(read_file(file + ".recovered"), "001\ntiles.bmp\n0\n0\n0\n0\n0\n");
 }
+
+// Root may write any file, so as root the save runs as the user nobody, who
+// owns the folder and the write-protected file.
+TEST_F(LevelSavingTest, WriteProtectedFileIsNotReplacedAndTheLevelGoesToARecoveryFile)
+{
+    const uid_t nobody = 65534;
+    const std::string old_level = "001\nold.bmp\n0\n0\n0\n0\n0\n";
+    std::string file = path("map.txt");
+    write_file(file, old_level);
+    chmod(file.c_str(), 0444);
+    pid_t saver = fork();
+    ASSERT_GE(saver, 0);
+    if (saver == 0) {
+        bool dropped = geteuid() != 0 ||
+                       (chown(folder.c_str(), nobody, nobody) == 0 &&
+                        chown(file.c_str(), nobody, nobody) == 0 && setgid(nobody) == 0 &&
+                        setuid(nobody) == 0);
+        if (!dropped)
+            _exit(2);
+        save_map(map, file.c_str());
+        write_file(path("message.txt"), shown_messages.empty() ? "" : shown_messages[0]);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(saver, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_EQ(read_file(file), old_level);
+    EXPECT_EQ(mode_of("map.txt"), 0444u);
+    EXPECT_EQ(read_file(file + ".recovered"), level_text);
+    EXPECT_EQ(read_file(path("message.txt")),
+              "The level could not be saved to " + file + " (Permission denied). It was written to " +
+                  file + ".recovered instead.");
+}
