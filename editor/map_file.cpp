@@ -34,6 +34,7 @@
 #include "file_safety.h"
 #include "map.h"
 #include "message.h"
+#include "tileset.h"
 
 const int32_t lowest_type = 0;
 const int32_t highest_type = 3;
@@ -376,7 +377,7 @@ static void read_tileset_name(MapReader &r, Map &map)
         show_message(text.c_str());
     }
     if (map.tileset_name[0])
-        map.tileset = load_bitmap(map.tileset_name, nullptr);
+        map.tileset = load_tileset(map.tileset_name);
 }
 
 // Nothing may follow the last layer: data there would be lost by the save.
