@@ -130,6 +130,22 @@ static void sync_folder(const std::string &folder)
     close(fd);
 }
 
+// A folder that takes no new file can still hold a level its user may write:
+// the only way to save there is in place, which a crash could leave cut short.
+static bool overwrite_in_place(const std::string &target, const std::string &bytes,
+                               std::string &reason)
+{
+    int fd = open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    int error = fd < 0 ? errno : write_all(fd, bytes);
+    if (fd >= 0 && !error && fsync(fd) != 0)
+        error = errno;
+    if (fd >= 0 && close(fd) != 0 && !error)
+        error = errno;
+    if (error)
+        reason = strerror(error);
+    return error == 0;
+}
+
 bool replace_file(const char *file_name, const std::string &bytes, std::string &reason)
 {
     for (const std::string &name : untouched_files) {
@@ -152,6 +168,8 @@ bool replace_file(const char *file_name, const std::string &bytes, std::string &
 
     std::string temporary = target + ".XXXXXX";
     int fd = mkostemp(&temporary[0], O_CLOEXEC);
+    if (fd < 0 && (errno == EACCES || errno == EPERM) && exists && S_ISREG(old_file.st_mode))
+        return overwrite_in_place(target, bytes, reason);
     if (fd < 0) {
         reason = strerror(errno);
         return false;

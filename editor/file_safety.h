@@ -19,7 +19,8 @@ void keep_untouched(const char *file_name);
 // Replaces the file with bytes atomically: a crash at any moment leaves the
 // old or the new content whole. A symbolic link is followed and kept; the
 // file's permissions are kept, and a file the user may not write is not
-// replaced. Returns false with the reason in reason.
+// replaced. In a folder that takes no new file, a file the user may write is
+// overwritten in place. Returns false with the reason in reason.
 bool replace_file(const char *file_name, const std::string &bytes, std::string &reason);
 
 // Writes bytes to a new recovery file, the first free of "<name>.recovered",

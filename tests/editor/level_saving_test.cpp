@@ -264,35 +264,56 @@ TEST_F(LevelSavingTest, OriginalThatCannotBeBackedUpIsNotReplaced)
     EXPECT_EQ(read_file(file + ".recovered"), "001\ntiles.bmp\n0\n0\n0\n0\n0\n");
 }
 
-// Root may write any file, so as root the save runs as the user nobody, who
-// owns the folder and the write-protected file.
-TEST_F(LevelSavingTest, WriteProtectedFileIsNotReplacedAndTheLevelGoesToARecoveryFile)
+// Root may write any file, so as root the save runs in a child process as the
+// user nobody, who owns the folder and the level file. The message shown, if
+// any, is left in message.txt.
+static void save_as_nobody(LevelSavingTest &t, const std::string &file)
 {
     const uid_t nobody = 65534;
-    const std::string old_level = "001\nold.bmp\n0\n0\n0\n0\n0\n";
-    std::string file = path("map.txt");
-    write_file(file, old_level);
-    chmod(file.c_str(), 0444);
     pid_t saver = fork();
     ASSERT_GE(saver, 0);
     if (saver == 0) {
         bool dropped = geteuid() != 0 ||
-                       (chown(folder.c_str(), nobody, nobody) == 0 &&
+                       (chown(t.folder.c_str(), nobody, nobody) == 0 &&
                         chown(file.c_str(), nobody, nobody) == 0 && setgid(nobody) == 0 &&
                         setuid(nobody) == 0);
         if (!dropped)
             _exit(2);
-        save_map(map, file.c_str());
-        write_file(path("message.txt"), shown_messages.empty() ? "" : shown_messages[0]);
+        save_map(t.map, file.c_str());
+        write_file(t.path("message.txt"), shown_messages.empty() ? "" : shown_messages[0]);
         _exit(0);
     }
     int status = 0;
     waitpid(saver, &status, 0);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+}
+
+TEST_F(LevelSavingTest, WriteProtectedFileIsNotReplacedAndTheLevelGoesToARecoveryFile)
+{
+    const std::string old_level = "001\nold.bmp\n0\n0\n0\n0\n0\n";
+    std::string file = path("map.txt");
+    write_file(file, old_level);
+    chmod(file.c_str(), 0444);
+    save_as_nobody(*this, file);
     EXPECT_EQ(read_file(file), old_level);
     EXPECT_EQ(mode_of("map.txt"), 0444u);
     EXPECT_EQ(read_file(file + ".recovered"), level_text);
     EXPECT_EQ(read_file(path("message.txt")),
               "The level could not be saved to " + file + " (Permission denied). It was written to " +
                   file + ".recovered instead.");
+}
+
+TEST_F(LevelSavingTest, WritableFileInAReadOnlyFolderIsSavedInPlace)
+{
+    std::string file = path("map.txt");
+    write_file(file, "001\nold.bmp\n0\n0\n0\n0\n0\n");
+    // The folder takes no new file, so the message goes into one made before.
+    write_file(path("message.txt"), "");
+    chmod(path("message.txt").c_str(), 0666);
+    chmod(folder.c_str(), 0555);
+    save_as_nobody(*this, file);
+    chmod(folder.c_str(), 0755);
+    EXPECT_EQ(read_file(file), level_text);
+    EXPECT_EQ(read_file(path("message.txt")), "");
+    EXPECT_EQ(files(), (std::vector<std::string>{"map.txt", "message.txt"}));
 }
