@@ -24,6 +24,19 @@ struct Scene {
         return layer.entity_count - 1;
     }
 
+    // Appends an entity of the given type at (x, y) that was at (old_x, old_y)
+    // before its latest step and moves at (vx, vy); returns its index.
+    int place_moving(int32_t type, float x, float y, float old_x, float old_y, float vx, float vy)
+    {
+        int i = place(type, x, y);
+        Entity &e = layer.entities[i];
+        e.old_x = old_x;
+        e.old_y = old_y;
+        e.vx = vx;
+        e.vy = vy;
+        return i;
+    }
+
     Entity &operator[](int i) { return layer.entities[i]; }
 
     // Leaves entity i with no frame at all, as a level with a frame count

@@ -272,11 +272,7 @@ TEST_F(PlayerTest, PreviousEdgeOnObstacleEdgeCollidesButTouchingBoxesDoNot)
         SCOPED_TRACE(c.name);
         Scene s;
         s.place(1, 0, 100);
-        int p = s.place(0, c.x, c.y);
-        s[p].old_x = c.old_x;
-        s[p].old_y = c.old_y;
-        s[p].vx = c.vx;
-        s[p].vy = c.vy;
+        int p = s.place_moving(0, c.x, c.y, c.old_x, c.old_y, c.vx, c.vy);
         hold(c.keys);
         update_player(s[p], s.layer, dt);
         EXPECT_FLOAT_EQ(s[p].x, c.expected_x);
@@ -302,11 +298,7 @@ TEST_F(PlayerTest, ZeroStepKeepsMotionRefreshesOldPositionAndStillCollides)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Scene s;
-        int p = s.place(0, 10, 20);
-        s[p].old_x = 5;
-        s[p].old_y = 15;
-        s[p].vx = c.vx;
-        s[p].vy = c.vy;
+        int p = s.place_moving(0, 10, 20, 5, 15, c.vx, c.vy);  // was at (5, 15)
         hold(c.keys);
         update_player(s[p], s.layer, 0);
         EXPECT_FLOAT_EQ(s[p].vx, c.expected_vx);
@@ -354,11 +346,7 @@ TEST_F(PlayerTest, StepOfItsOwnSizeCollidesWithItself)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Scene s;
-        int p = s.place(0, 100, 100);
-        s[p].old_x = c.old_x;
-        s[p].old_y = c.old_y;
-        s[p].vx = c.vx;
-        s[p].vy = c.vy;
+        int p = s.place_moving(0, 100, 100, c.old_x, c.old_y, c.vx, c.vy);
         hold(c.keys);
         update_player(s[p], s.layer, dt);
         EXPECT_FLOAT_EQ(s[p].x, c.expected_x);

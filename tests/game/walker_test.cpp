@@ -165,11 +165,8 @@ TEST_F(WalkerTest, BoxesThatOnlyTouchNeitherLandNorTurn)
         SCOPED_TRACE(c.name);
         Scene s;
         s.place(1, 0, 100);
-        int w = s.place(2, c.x, c.y);
+        int w = s.place_moving(2, c.x, c.y, c.old_x, c.old_y, 0, c.vy);
         s[w].d1 = c.d1;
-        s[w].old_x = c.old_x;
-        s[w].old_y = c.old_y;
-        s[w].vy = c.vy;
         update_walker(s[w], s.layer, dt);
         EXPECT_FLOAT_EQ(s[w].d1, c.d1);
         EXPECT_FLOAT_EQ(s[w].x, c.expected_x);
@@ -286,11 +283,8 @@ TEST_F(WalkerTest, ZeroStepSetsSpeedRefreshesOldPositionAndStillTurns)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Scene s;
-        int w = s.place(2, 10, 20);
+        int w = s.place_moving(2, 10, 20, 5, 15, 0, c.vy);  // was at (5, 15)
         s[w].d1 = c.d1;
-        s[w].old_x = 5;
-        s[w].old_y = 15;
-        s[w].vy = c.vy;
         update_walker(s[w], s.layer, 0);
         EXPECT_FLOAT_EQ(s[w].vx, c.expected_vx);
         EXPECT_FLOAT_EQ(s[w].vy, c.vy);
