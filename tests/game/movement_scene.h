@@ -47,6 +47,19 @@ struct Scene {
         layer.entities[i].frames = 0;
     }
 
+    // The ways an entity can be without a box.
+    enum BoxLoss { no_frames, frame_past_end, negative_frame };
+    static constexpr BoxLoss box_losses[] = {no_frames, frame_past_end, negative_frame};
+
+    // Takes entity i's box away in the given way.
+    void lose_box(int i, BoxLoss how)
+    {
+        if (how == no_frames)
+            remove_frames(i);
+        else
+            layer.entities[i].current_frame = how == frame_past_end ? 1 : -1;
+    }
+
     // One update pass over the layer in array order, as the main loop runs it.
     void update(float dt)
     {

@@ -439,9 +439,8 @@ TEST_F(PlayerTest, CameraStopsAtTheEndsOfItsRangeForFarAwayPlayer)
 TEST_F(PlayerTest, EntitiesWithoutBoxAreNoObstaclesAndCollideWithNothing)
 {
     const float dt = 1.0f / 64;
-    enum Missing { no_frames, frame_past_end, negative_frame };
     for (bool mover_lacks_box : {false, true}) {
-        for (Missing missing : {no_frames, frame_past_end, negative_frame}) {
+        for (Scene::BoxLoss missing : Scene::box_losses) {
             SCOPED_TRACE(testing::Message() << "mover lacks box " << mover_lacks_box << ", case "
                                             << missing);
             Scene s;
@@ -450,10 +449,7 @@ TEST_F(PlayerTest, EntitiesWithoutBoxAreNoObstaclesAndCollideWithNothing)
             s[p].old_y = 60;
             s[p].vy = 50;
             int without = mover_lacks_box ? p : block;
-            if (missing == no_frames)
-                s.remove_frames(without);
-            else
-                s[without].current_frame = missing == frame_past_end ? 1 : -1;
+            s.lose_box(without, missing);
             update_player(s[p], s.layer, dt);
             const double vy = 50 + 981 * dt;
             EXPECT_FLOAT_EQ(s[p].vy, vy);

@@ -327,9 +327,8 @@ TEST_F(WalkerTest, StepOfItsOwnWidthTurnsItAtItself)
 TEST_F(WalkerTest, EntitiesWithoutBoxAreNoObstaclesAndCollideWithNothing)
 {
     const float dt = 1.0f / 64;
-    enum Missing { no_frames, frame_past_end, negative_frame };
     for (bool mover_lacks_box : {false, true}) {
-        for (Missing missing : {no_frames, frame_past_end, negative_frame}) {
+        for (Scene::BoxLoss missing : Scene::box_losses) {
             SCOPED_TRACE(testing::Message() << "mover lacks box " << mover_lacks_box << ", case "
                                             << missing);
             Scene s;
@@ -338,10 +337,7 @@ TEST_F(WalkerTest, EntitiesWithoutBoxAreNoObstaclesAndCollideWithNothing)
             s[w].d1 = 1;
             s[w].old_x = 29;
             int without = mover_lacks_box ? w : wall;
-            if (missing == no_frames)
-                s.remove_frames(without);
-            else
-                s[without].current_frame = missing == frame_past_end ? 1 : -1;
+            s.lose_box(without, missing);
             update_walker(s[w], s.layer, dt);
             EXPECT_FLOAT_EQ(s[w].d1, 1);
             EXPECT_FLOAT_EQ(s[w].x, 33 + 250 * dt);
