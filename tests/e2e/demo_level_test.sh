@@ -10,9 +10,6 @@
 # is the board's plus the difference.
 source "$E2E_LIB"
 e2e_setup
-# A failure leaves the program running, and Allegro's handler for the usual
-# termination signal can hang it: end it for certain before cleaning up.
-trap '[ -n "${APP_PID:-}" ] && kill -KILL "$APP_PID" 2> /dev/null; e2e_cleanup' EXIT
 cp "$SOURCE_DIR/levels/demo/map.txt" "$SOURCE_DIR/levels/demo/tileset.bmp" "$WORK/level/"
 
 boots=84,44,20
