@@ -75,4 +75,7 @@ void end_pass_timing(int64_t counter)
     frame_end = counter;
     dt.store(static_cast<double>(frame_end - frame_start) / counter_frequency,
              std::memory_order_relaxed);
+#ifdef TARROW_FRAME_TIMES
+    record_frame_time(dt.load(std::memory_order_relaxed));
+#endif
 }
