@@ -5,9 +5,11 @@
 // with a point as the decimal separator whatever the user's locale (the
 // keyboard set-up switches the C library to it). Passes beyond the buffer's
 // room are counted, not kept, and the count is reported on standard error.
+#include <cerrno>
 #include <charconv>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 
 #include "frame_time_log.h"
 
@@ -28,12 +30,17 @@ void record_frame_time(double seconds)
         frame_times_dropped++;
 }
 
+static void report_write_failure()
+{
+    fprintf(stderr, "tarrow_frame_times: cannot write %s: %s\n", frame_time_file, strerror(errno));
+}
+
 static void write_frame_times()
 {
     const int decimals = 6;  // nanoseconds, the counter's resolution
     FILE *file = fopen(frame_time_file, "w");
     if (!file) {
-        perror("tarrow_frame_times: cannot write frame_times.txt");
+        report_write_failure();
         return;
     }
     for (size_t i = 0; i < frame_time_count; i++) {
@@ -46,7 +53,7 @@ static void write_frame_times()
     }
     bool write_failed = ferror(file) != 0;
     if (fclose(file) != 0 || write_failed)
-        perror("tarrow_frame_times: cannot write frame_times.txt");
+        report_write_failure();
     if (frame_times_dropped > 0)
         fprintf(stderr, "tarrow_frame_times: %zu passes after the first %zu were not recorded\n",
                 frame_times_dropped, frame_time_capacity);
