@@ -12,14 +12,22 @@
 // memory and splitting them into whitespace-separated tokens, without
 // converting any number.
 //
-// compare_with_floor times the floor and a reader one after the other in
-// every iteration, so that both see the same machine at the same moment, and
-// reports the reader's time, its time per tile and its ratio to the floor.
-// Times are the thread's processor time; releasing what the reader built is
-// not timed.
+// The level format asks for five heap arrays per tile (the tile itself in
+// its layer's array, and four frame arrays), so a reader also pays for the
+// allocations; allocating the same arrays alone, with nothing read, shows
+// what part of the reader's time that is.
+//
+// compare_with_floor times the floor, the allocations alone and a reader one
+// after the other in every iteration, so that all see the same machine at
+// the same moment, and reports the reader's time, its time per tile and the
+// ratios to the floor. Times are the thread's processor time. Releasing
+// what was built is not timed, and after it the heap is trimmed (untimed
+// too): each iteration starts like a fresh program, and the clean-up of one
+// iteration never lands in the timed part of the next.
 #pragma once
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <time.h>
 
@@ -28,8 +36,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace generated_level {
 
@@ -66,7 +76,11 @@ inline void put_decimal(std::string &out, float value)
     out += '\n';
 }
 
-inline void put_tile(std::string &out, Numbers &numbers, int32_t index_in_layer)
+// The frame count of every tile, layer by layer.
+using LevelShape = std::vector<std::vector<int32_t>>;
+
+inline void put_tile(std::string &out, Numbers &numbers, int32_t index_in_layer,
+                     std::vector<int32_t> &frame_counts)
 {
     const int32_t tile_size = 32;
     const int32_t tiles_per_row = 2048;
@@ -78,6 +92,7 @@ inline void put_tile(std::string &out, Numbers &numbers, int32_t index_in_layer)
     put_int(out, index_in_layer / tiles_per_row * tile_size - 256);
     int32_t frames = 1 + static_cast<int32_t>(numbers.below(6));
     put_int(out, frames);
+    frame_counts.push_back(frames);
     for (int32_t k = 0; k < frames; k++) {
         put_int(out, static_cast<int32_t>(numbers.below(16)) * tile_size);
         put_int(out, static_cast<int32_t>(numbers.below(16)) * tile_size);
@@ -92,17 +107,25 @@ inline void put_tile(std::string &out, Numbers &numbers, int32_t index_in_layer)
 
 // The text of a level of the given number of tiles, the first layers taking
 // one tile more where the tiles do not divide evenly.
-inline std::string level_text(int tiles)
+inline std::string level_text(int tiles, LevelShape &shape)
 {
     Numbers numbers;
     std::string out = "001\ntiles.bmp\n";
+    shape.assign(level_layers, {});
     for (int i = 0; i < level_layers; i++) {
         int32_t count = tiles / level_layers + (i < tiles % level_layers ? 1 : 0);
         put_int(out, count);
         for (int32_t j = 0; j < count; j++)
-            put_tile(out, numbers, j);
+            put_tile(out, numbers, j, shape[i]);
     }
     return out;
+}
+
+// The shape of the level of the given size, known once its file is written.
+inline LevelShape &shape_of(int tiles)
+{
+    static std::map<int, LevelShape> shapes;
+    return shapes[tiles];
 }
 
 inline std::string &folder()
@@ -130,7 +153,7 @@ inline std::string level_file(int tiles)
     std::string file = folder() + "/map" + std::to_string(tiles) + ".txt";
     if (std::filesystem::exists(file))
         return file;
-    std::string text = level_text(tiles);
+    std::string text = level_text(tiles, shape_of(tiles));
     FILE *out = fopen(file.c_str(), "wb");
     if (!out || fwrite(text.data(), 1, text.size(), out) != text.size() || fclose(out) != 0)
         abort();
@@ -188,6 +211,30 @@ inline double ns_per_tile(const benchmark::State &state, double seconds)
            static_cast<double>(state.range(0));
 }
 
+// Allocates what a reader of the level builds: per layer an array of
+// record_size bytes per tile, per tile four frame arrays. Returns the
+// blocks, to be released untimed.
+inline std::vector<void *> allocate_level(const LevelShape &shape, size_t record_size)
+{
+    std::vector<void *> blocks;
+    for (const std::vector<int32_t> &frame_counts : shape) {
+        blocks.push_back(malloc(record_size * frame_counts.size()));
+        for (int32_t frames : frame_counts) {
+            for (int array = 0; array < 4; array++)
+                blocks.push_back(malloc(sizeof(int32_t) * static_cast<size_t>(frames)));
+        }
+    }
+    return blocks;
+}
+
+inline void release_level(std::vector<void *> &blocks)
+{
+    for (void *block : blocks)
+        free(block);
+    blocks.clear();
+    malloc_trim(0);
+}
+
 // The floor alone, on the level of state.range(0) tiles.
 inline void floor_alone(benchmark::State &state)
 {
@@ -203,28 +250,40 @@ inline void floor_alone(benchmark::State &state)
     state.counters["ns_per_tile"] = ns_per_tile(state, seconds);
 }
 
-// load(file) reads the level of state.range(0) tiles, release() frees it;
-// register with UseManualTime so that the reported time is the reader's.
+// load(file) reads the level of state.range(0) tiles into records of
+// record_size bytes, release() frees it; register with UseManualTime so that
+// the reported time is the reader's.
 template <typename Load, typename Release>
-void compare_with_floor(benchmark::State &state, Load load, Release release)
+void compare_with_floor(benchmark::State &state, size_t record_size, Load load, Release release)
 {
-    std::string file = level_file(static_cast<int>(state.range(0)));
+    int tiles = static_cast<int>(state.range(0));
+    std::string file = level_file(tiles);
+    const LevelShape &shape = shape_of(tiles);
     double reader_seconds = 0;
     double floor_seconds = 0;
+    double allocation_seconds = 0;
+    std::vector<void *> blocks;
     for (auto _ : state) {
         double floor_start = thread_seconds();
         benchmark::DoNotOptimize(read_and_split(file.c_str()));
+        double allocation_start = thread_seconds();
+        blocks = allocate_level(shape, record_size);
+        double allocation_end = thread_seconds();
+        release_level(blocks);
         double reader_start = thread_seconds();
         load(file.c_str());
         double reader_end = thread_seconds();
         release();
-        floor_seconds += reader_start - floor_start;
+        malloc_trim(0);
+        floor_seconds += allocation_start - floor_start;
+        allocation_seconds += allocation_end - allocation_start;
         reader_seconds += reader_end - reader_start;
         state.SetIterationTime(reader_end - reader_start);
     }
     state.counters["ns_per_tile"] = ns_per_tile(state, reader_seconds);
     state.counters["floor_ns_per_tile"] = ns_per_tile(state, floor_seconds);
     state.counters["x_floor"] = reader_seconds / floor_seconds;
+    state.counters["alloc_x_floor"] = allocation_seconds / floor_seconds;
 }
 
 }  // namespace generated_level

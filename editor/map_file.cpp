@@ -46,7 +46,7 @@ const size_t values_per_frame = 4;
 const size_t least_values_per_tile = 12;  // type, x, y, frames, one frame, d1..d4
 const char *const default_tileset_name = "tileset.bmp";
 
-static bool is_space(char c)
+static inline bool is_space(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
@@ -88,7 +88,7 @@ struct Place {
 
 // Skips the whitespace before the next token, counting lines; false at the
 // end of the file.
-static bool skip_space(MapReader &r)
+static inline bool skip_space(MapReader &r)
 {
     const char *p = r.next;
     int line = r.line;
@@ -103,7 +103,7 @@ static bool skip_space(MapReader &r)
 
 // Takes the token that starts at r.next; the bytes before p are already
 // known to be part of it.
-static std::string_view take_token(MapReader &r, const char *p)
+static inline std::string_view take_token(MapReader &r, const char *p)
 {
     while (p < r.end && !is_space(*p))
         p++;
@@ -123,7 +123,7 @@ static bool next_token(MapReader &r, std::string_view &token)
 }
 
 // Whether the form read up to p is the whole token.
-static bool ends_token(const MapReader &r, const char *p)
+static inline bool ends_token(const MapReader &r, const char *p)
 {
     return p == r.end || is_space(*p);
 }
@@ -190,7 +190,7 @@ static void stop_reading(MapReader &r, const Place &place, const std::string &ki
 
 // Whether reading goes on with a token for the value; at the end of the
 // file that is reported.
-static bool value_follows(MapReader &r, const Place &place, const char *kind)
+static inline bool value_follows(MapReader &r, const Place &place, const char *kind)
 {
     if (r.stopped)
         return false;
@@ -211,7 +211,7 @@ static bool read_token(MapReader &r, std::string_view &token, const Place &place
 // An optional sign and decimal digits, within the 32-bit range. The number
 // is converted straight from the file's bytes, and must end where its
 // token ends. from_chars takes a minus sign but no plus sign.
-static bool read_int(MapReader &r, int32_t &value, const Place &place)
+static inline bool read_int(MapReader &r, int32_t &value, const Place &place)
 {
     const char *kind = "a whole number";
     if (!value_follows(r, place, kind))
@@ -235,7 +235,7 @@ static bool read_int(MapReader &r, int32_t &value, const Place &place)
     return true;
 }
 
-static const char *skip_digits(const char *p, const char *end)
+static inline const char *skip_digits(const char *p, const char *end)
 {
     while (p < end && *p >= '0' && *p <= '9')
         p++;
@@ -272,6 +272,25 @@ static const char *decimal_end(const char *first, const char *end)
     return p;
 }
 
+// Whole numbers of up to seven digits are below 2^24, so each of them is a
+// float exactly and needs no rounding. first to last is a decimal form.
+static bool small_whole_number(const char *first, const char *last, float &value)
+{
+    const ptrdiff_t exact_digits = 7;
+    bool negative = *first == '-';
+    const char *p = negative || *first == '+' ? first + 1 : first;
+    if (last - p > exact_digits)
+        return false;
+    int32_t magnitude = 0;
+    for (; p < last; p++) {
+        if (*p < '0' || *p > '9')
+            return false;
+        magnitude = magnitude * 10 + (*p - '0');
+    }
+    value = negative ? -static_cast<float>(magnitude) : static_cast<float>(magnitude);
+    return true;
+}
+
 static bool read_float(MapReader &r, float &value, const Place &place)
 {
     const char *kind = "a decimal number";
@@ -285,6 +304,8 @@ static bool read_float(MapReader &r, float &value, const Place &place)
         stop_reading(r, place, kind, &token);
         return false;
     }
+    if (small_whole_number(first, last, value))
+        return true;
     // from_chars rounds correctly as strtof_l does, ignores the locale and
     // takes no plus sign. It tells an overflow (infinity) no better than an
     // underflow (a value near 0, which is fine), so the values it refuses go

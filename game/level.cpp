@@ -147,25 +147,28 @@ static bool next_value(Reader &reader, const Field &field, const char *kind)
     return false;
 }
 
-static bool check_number(Reader &reader, const Field &field, const char *kind, NumberCheck check)
+// Reports a number the reader cannot use, and returns false.
+static bool refuse_number(Reader &reader, const Field &field, const char *kind, NumberCheck check)
 {
     if (check == NumberCheck::missing)
         stop_reading(reader, field, kind, "the end of the file");
     else if (check == NumberCheck::malformed)
         stop_reading(reader, field, kind, quoted_token(reader.tokens));
-    else if (check == NumberCheck::out_of_range)
+    else
         stop_reading(reader, field, kind, quoted_token(reader.tokens) + ", which is out of range");
-    return check == NumberCheck::ok;
+    return false;
 }
 
 static bool read_int(Reader &reader, const Field &field, int32_t &value)
 {
-    return check_number(reader, field, "a whole number", next_int(reader.tokens, value));
+    NumberCheck check = next_int(reader.tokens, value);
+    return check == NumberCheck::ok || refuse_number(reader, field, "a whole number", check);
 }
 
 static bool read_float(Reader &reader, const Field &field, float &value)
 {
-    return check_number(reader, field, "a number", next_float(reader.tokens, value));
+    NumberCheck check = next_float(reader.tokens, value);
+    return check == NumberCheck::ok || refuse_number(reader, field, "a number", check);
 }
 
 static bool read_tileset_name(Reader &reader, Map &map)

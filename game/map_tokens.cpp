@@ -54,14 +54,14 @@ void read_tokens(MapTokens &tokens, const char *file_name)
     tokens.end = tokens.next ? tokens.next + size : nullptr;
 }
 
-static bool is_separator(char c)
+static inline bool is_separator(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
 // Skips the separators before the next token, counting lines; false at the
 // end of the input.
-static bool skip_separators(MapTokens &tokens)
+static inline bool skip_separators(MapTokens &tokens)
 {
     const char *p = tokens.next;
     int line = tokens.line;
@@ -79,7 +79,7 @@ static bool skip_separators(MapTokens &tokens)
 
 // Takes the token that starts at tokens.next; the bytes before p are
 // already known to be part of it.
-static void take_token(MapTokens &tokens, const char *p)
+static inline void take_token(MapTokens &tokens, const char *p)
 {
     while (p < tokens.end && !is_separator(*p))
         p++;
@@ -106,7 +106,7 @@ int64_t tokens_left(const MapTokens &tokens)
 }
 
 // Whether the form read up to p is the whole token.
-static bool ends_token(const MapTokens &tokens, const char *p)
+static inline bool ends_token(const MapTokens &tokens, const char *p)
 {
     return p == tokens.end || is_separator(*p);
 }
@@ -129,7 +129,7 @@ NumberCheck next_int(MapTokens &tokens, int32_t &value)
     return read.ec == std::errc() ? NumberCheck::ok : NumberCheck::out_of_range;
 }
 
-static const char *skip_digits(const char *p, const char *end)
+static inline const char *skip_digits(const char *p, const char *end)
 {
     while (p < end && *p >= '0' && *p <= '9')
         p++;
@@ -165,6 +165,25 @@ static const char *decimal_end(const char *first, const char *end)
     return p;
 }
 
+// Whole numbers of up to seven digits are below 2^24, so each of them is a
+// float exactly and needs no rounding. first to last is a decimal form.
+static bool small_whole_number(const char *first, const char *last, float &value)
+{
+    const ptrdiff_t exact_digits = 7;
+    bool negative = *first == '-';
+    const char *p = negative || *first == '+' ? first + 1 : first;
+    if (last - p > exact_digits)
+        return false;
+    int32_t magnitude = 0;
+    for (; p < last; p++) {
+        if (*p < '0' || *p > '9')
+            return false;
+        magnitude = magnitude * 10 + (*p - '0');
+    }
+    value = negative ? -static_cast<float>(magnitude) : static_cast<float>(magnitude);
+    return true;
+}
+
 // A value too small for a float becomes 0 or a denormal, which is fine;
 // only one too large for it fails. from_chars rounds correctly as strtof_l
 // does but refuses both alike, so the values it refuses go to strtof_l in
@@ -179,6 +198,8 @@ NumberCheck next_float(MapTokens &tokens, float &value)
     take_token(tokens, last);
     if (!whole)
         return NumberCheck::malformed;
+    if (small_whole_number(first, last, value))
+        return NumberCheck::ok;
     std::from_chars_result read = std::from_chars(*first == '+' ? first + 1 : first, last, value);
     if (read.ec == std::errc() && read.ptr == last)
         return NumberCheck::ok;

@@ -54,7 +54,7 @@ static void game_load_map(benchmark::State &state)
         return;
     Map map;
     generated_level::compare_with_floor(
-        state, [&](const char *file) { load_map(map, file); }, [&] { free_map(map); });
+        state, sizeof(Entity), [&](const char *file) { load_map(map, file); }, [&] { free_map(map); });
 }
 BENCHMARK(game_load_map)
     ->Arg(1000)->Arg(100000)->Arg(1000000)
