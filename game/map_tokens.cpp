@@ -9,7 +9,6 @@
 
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <charconv>
 #include <clocale>
 #include <cmath>
