@@ -16,6 +16,9 @@
 // allocated for them, so a file cannot make the editor allocate more than it
 // describes.
 //
+// The file is read whole, its tokens counted as it is read, and numbers are
+// converted straight from its bytes.
+//
 // Writing puts one token per line and d1 to d4 with six significant digits,
 // then replaces the file atomically. Numbers are converted without the C
 // locale, so a decimal comma setting never changes the file.
@@ -219,16 +222,16 @@ static inline bool read_int(MapReader &r, int32_t &value, const Place &place)
     const char *first = r.next;
     bool plus = *first == '+';
     const char *digits = plus ? first + 1 : first;
-    std::from_chars_result read = {digits, std::errc::invalid_argument};
+    std::from_chars_result parsed = {digits, std::errc::invalid_argument};
     if (!(plus && digits < r.end && *digits == '-'))
-        read = std::from_chars(digits, r.end, value);
-    bool whole = read.ptr != digits && ends_token(r, read.ptr);
-    std::string_view token = take_token(r, read.ptr);
+        parsed = std::from_chars(digits, r.end, value);
+    bool whole = parsed.ptr != digits && ends_token(r, parsed.ptr);
+    std::string_view token = take_token(r, parsed.ptr);
     if (!whole) {
         stop_reading(r, place, kind, &token);
         return false;
     }
-    if (read.ec != std::errc()) {
+    if (parsed.ec != std::errc()) {
         stop_reading(r, place, "a whole number from -2147483648 to 2147483647", &token);
         return false;
     }
@@ -310,8 +313,8 @@ static bool read_float(MapReader &r, float &value, const Place &place)
     // takes no plus sign. It tells an overflow (infinity) no better than an
     // underflow (a value near 0, which is fine), so the values it refuses go
     // to strtof_l with the C locale, which tells them apart.
-    std::from_chars_result read = std::from_chars(*first == '+' ? first + 1 : first, last, value);
-    if (read.ec == std::errc() && read.ptr == last)
+    std::from_chars_result parsed = std::from_chars(*first == '+' ? first + 1 : first, last, value);
+    if (parsed.ec == std::errc() && parsed.ptr == last)
         return true;
     static locale_t c_locale = newlocale(LC_ALL_MASK, "C", nullptr);
     std::string text(token);

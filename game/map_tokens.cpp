@@ -118,14 +118,14 @@ NumberCheck next_int(MapTokens &tokens, int32_t &value)
     const char *first = tokens.next;
     bool plus = *first == '+';
     const char *digits = plus ? first + 1 : first;
-    std::from_chars_result read = {digits, std::errc::invalid_argument};
+    std::from_chars_result parsed = {digits, std::errc::invalid_argument};
     if (!(plus && digits < tokens.end && *digits == '-'))
-        read = std::from_chars(digits, tokens.end, value);
-    bool whole = read.ptr != digits && ends_token(tokens, read.ptr);
-    take_token(tokens, read.ptr);
+        parsed = std::from_chars(digits, tokens.end, value);
+    bool whole = parsed.ptr != digits && ends_token(tokens, parsed.ptr);
+    take_token(tokens, parsed.ptr);
     if (!whole)
         return NumberCheck::malformed;
-    return read.ec == std::errc() ? NumberCheck::ok : NumberCheck::out_of_range;
+    return parsed.ec == std::errc() ? NumberCheck::ok : NumberCheck::out_of_range;
 }
 
 static inline const char *skip_digits(const char *p, const char *end)
@@ -199,13 +199,13 @@ NumberCheck next_float(MapTokens &tokens, float &value)
         return NumberCheck::malformed;
     if (small_whole_number(first, last, value))
         return NumberCheck::ok;
-    std::from_chars_result read = std::from_chars(*first == '+' ? first + 1 : first, last, value);
-    if (read.ec == std::errc() && read.ptr == last)
+    std::from_chars_result parsed = std::from_chars(*first == '+' ? first + 1 : first, last, value);
+    if (parsed.ec == std::errc() && parsed.ptr == last)
         return NumberCheck::ok;
     static locale_t c_locale = newlocale(LC_ALL_MASK, "C", nullptr);
-    float parsed = strtof_l(std::string(tokens.token).c_str(), nullptr, c_locale);
-    if (std::isinf(parsed))
+    float checked = strtof_l(std::string(tokens.token).c_str(), nullptr, c_locale);
+    if (std::isinf(checked))
         return NumberCheck::out_of_range;
-    value = parsed;
+    value = checked;
     return NumberCheck::ok;
 }
