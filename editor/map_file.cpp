@@ -16,11 +16,16 @@
 // allocated for them, so a file cannot make the editor allocate more than it
 // describes.
 //
+// The file is read whole, its tokens counted as it is read, and numbers are
+// converted straight from its bytes.
+//
 // Writing puts one token per line and d1 to d4 with six significant digits,
 // then replaces the file atomically. Numbers are converted without the C
 // locale, so a decimal comma setting never changes the file.
 #include <allegro.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <clocale>
@@ -28,6 +33,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -42,34 +49,33 @@ const size_t values_per_frame = 4;
 const size_t least_values_per_tile = 12;  // type, x, y, frames, one frame, d1..d4
 const char *const default_tileset_name = "tileset.bmp";
 
-static bool is_space(char c)
+static inline bool is_space(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-static size_t count_tokens(const std::string &text)
-{
-    size_t count = 0;
-    for (size_t i = 0; i < text.size(); i++) {
-        if (!is_space(text[i]) && (i == 0 || is_space(text[i - 1])))
-            count++;
-    }
-    return count;
-}
+// The level file's bytes, read whole, and how many tokens they hold.
+struct FileText {
+    std::unique_ptr<char[]> bytes;
+    size_t size = 0;
+    size_t tokens = 0;
+};
 
 // Where the reader stands in the file, and what it has reported so far.
 struct MapReader {
     const char *file_name;
-    const std::string &text;
-    size_t pos = 0;
+    const FileText &text;
+    const char *next;  // the first byte not read yet
+    const char *end;
     int line = 1;
     size_t tokens_left = 0;
     int token_line = 1;         // line of the token read last
     bool stopped = false;       // a fault ended the reading
     std::string original_note;  // what became of the original file, once decided
 
-    MapReader(const char *file_name, const std::string &text)
-        : file_name(file_name), text(text), tokens_left(count_tokens(text))
+    MapReader(const char *file_name, const FileText &text)
+        : file_name(file_name), text(text), next(text.bytes.get()), end(next + text.size),
+          tokens_left(text.tokens)
     {
     }
 };
@@ -83,22 +89,46 @@ struct Place {
     int frame = -1;
 };
 
-static bool next_token(MapReader &r, std::string_view &token)
+// Skips the whitespace before the next token, counting lines; false at the
+// end of the file.
+static inline bool skip_space(MapReader &r)
 {
-    while (r.pos < r.text.size() && is_space(r.text[r.pos])) {
-        if (r.text[r.pos] == '\n')
-            r.line++;
-        r.pos++;
+    const char *p = r.next;
+    int line = r.line;
+    while (p < r.end && is_space(*p)) {
+        line += *p == '\n';
+        p++;
     }
-    if (r.pos == r.text.size())
-        return false;
-    size_t start = r.pos;
-    while (r.pos < r.text.size() && !is_space(r.text[r.pos]))
-        r.pos++;
-    token = std::string_view(r.text).substr(start, r.pos - start);
+    r.line = line;
+    r.next = p;
+    return p < r.end;
+}
+
+// Takes the token that starts at r.next; the bytes before p are already
+// known to be part of it.
+static inline std::string_view take_token(MapReader &r, const char *p)
+{
+    while (p < r.end && !is_space(*p))
+        p++;
+    std::string_view token(r.next, static_cast<size_t>(p - r.next));
+    r.next = p;
     r.token_line = r.line;
     r.tokens_left--;
+    return token;
+}
+
+static bool next_token(MapReader &r, std::string_view &token)
+{
+    if (!skip_space(r))
+        return false;
+    token = take_token(r, r.next);
     return true;
+}
+
+// Whether the form read up to p is the whole token.
+static inline bool ends_token(const MapReader &r, const char *p)
+{
+    return p == r.end || is_space(*p);
 }
 
 // A token as it can be quoted in a message: control bytes become '?', and a
@@ -135,7 +165,8 @@ static const std::string &note_on_original(MapReader &r)
     if (!r.original_note.empty())
         return r.original_note;
     std::string reason;
-    std::string backup = keep_backup(r.file_name, r.text, reason);
+    std::string bytes(r.text.bytes.get(), r.text.size);
+    std::string backup = keep_backup(r.file_name, bytes, reason);
     if (!backup.empty()) {
         r.original_note = " The original file is kept as " + backup + ".";
     } else {
@@ -160,91 +191,131 @@ static void stop_reading(MapReader &r, const Place &place, const std::string &ki
     r.stopped = true;
 }
 
-static bool read_token(MapReader &r, std::string_view &token, const Place &place, const char *kind)
+// Whether reading goes on with a token for the value; at the end of the
+// file that is reported.
+static inline bool value_follows(MapReader &r, const Place &place, const char *kind)
 {
     if (r.stopped)
         return false;
-    if (next_token(r, token))
+    if (skip_space(r))
         return true;
     stop_reading(r, place, kind, nullptr);
     return false;
 }
 
-static bool all_digits(std::string_view text)
+static bool read_token(MapReader &r, std::string_view &token, const Place &place, const char *kind)
 {
-    if (text.empty())
+    if (!value_follows(r, place, kind))
         return false;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-    }
+    token = take_token(r, r.next);
     return true;
 }
 
-// An optional sign and decimal digits, within the 32-bit range.
-static bool read_int(MapReader &r, int32_t &value, const Place &place)
+// An optional sign and decimal digits, within the 32-bit range. The number
+// is converted straight from the file's bytes, and must end where its
+// token ends. from_chars takes a minus sign but no plus sign.
+static inline bool read_int(MapReader &r, int32_t &value, const Place &place)
 {
     const char *kind = "a whole number";
-    std::string_view token;
-    if (!read_token(r, token, place, kind))
+    if (!value_follows(r, place, kind))
         return false;
-    std::string_view digits = token;
-    if (!digits.empty() && (digits[0] == '+' || digits[0] == '-'))
-        digits.remove_prefix(1);
-    if (!all_digits(digits)) {
+    const char *first = r.next;
+    bool plus = *first == '+';
+    const char *digits = plus ? first + 1 : first;
+    std::from_chars_result parsed = {digits, std::errc::invalid_argument};
+    if (!(plus && digits < r.end && *digits == '-'))
+        parsed = std::from_chars(digits, r.end, value);
+    bool whole = parsed.ptr != digits && ends_token(r, parsed.ptr);
+    std::string_view token = take_token(r, parsed.ptr);
+    if (!whole) {
         stop_reading(r, place, kind, &token);
         return false;
     }
-    // from_chars takes a minus sign but no plus sign.
-    const char *first = token[0] == '+' ? token.data() + 1 : token.data();
-    if (std::from_chars(first, token.data() + token.size(), value).ec != std::errc()) {
+    if (parsed.ec != std::errc()) {
         stop_reading(r, place, "a whole number from -2147483648 to 2147483647", &token);
         return false;
     }
     return true;
 }
 
-// Decimal floating-point forms only: an optional sign, digits with an
-// optional fraction, an optional exponent. Hexadecimal, inf and nan are not
-// numbers of the format.
-static bool is_decimal(std::string_view text)
+static inline const char *skip_digits(const char *p, const char *end)
 {
-    size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        i++;
-    size_t digits_start = i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
-        i++;
-    size_t digits = i - digits_start;
-    if (i < text.size() && text[i] == '.') {
-        size_t fraction_start = ++i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
-            i++;
-        digits += i - fraction_start;
+    while (p < end && *p >= '0' && *p <= '9')
+        p++;
+    return p;
+}
+
+// Where the decimal form that starts at first ends: an optional sign,
+// digits with an optional fraction, an optional exponent. first itself when
+// the form has no digits, or an exponent mark without digits. Hexadecimal,
+// inf and nan are not numbers of the format.
+static const char *decimal_end(const char *first, const char *end)
+{
+    const char *p = first;
+    if (p < end && (*p == '+' || *p == '-'))
+        p++;
+    const char *whole_part = p;
+    p = skip_digits(p, end);
+    bool has_digits = p > whole_part;
+    if (p < end && *p == '.') {
+        const char *fraction = ++p;
+        p = skip_digits(p, end);
+        has_digits = has_digits || p > fraction;
     }
-    if (digits == 0)
+    if (!has_digits)
+        return first;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        const char *exponent = p + 1;
+        if (exponent < end && (*exponent == '+' || *exponent == '-'))
+            exponent++;
+        p = skip_digits(exponent, end);
+        if (p == exponent)
+            return first;
+    }
+    return p;
+}
+
+// Whole numbers of up to seven digits are below 2^24, so each of them is a
+// float exactly and needs no rounding. first to last is a decimal form.
+static bool small_whole_number(const char *first, const char *last, float &value)
+{
+    const ptrdiff_t exact_digits = 7;
+    bool negative = *first == '-';
+    const char *p = negative || *first == '+' ? first + 1 : first;
+    if (last - p > exact_digits)
         return false;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        i++;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-            i++;
-        return all_digits(text.substr(i));
+    int32_t magnitude = 0;
+    for (; p < last; p++) {
+        if (*p < '0' || *p > '9')
+            return false;
+        magnitude = magnitude * 10 + (*p - '0');
     }
-    return i == text.size();
+    value = negative ? -static_cast<float>(magnitude) : static_cast<float>(magnitude);
+    return true;
 }
 
 static bool read_float(MapReader &r, float &value, const Place &place)
 {
     const char *kind = "a decimal number";
-    std::string_view token;
-    if (!read_token(r, token, place, kind))
+    if (!value_follows(r, place, kind))
         return false;
-    if (!is_decimal(token)) {
+    const char *first = r.next;
+    const char *last = decimal_end(first, r.end);
+    bool whole = last != first && ends_token(r, last);
+    std::string_view token = take_token(r, last);
+    if (!whole) {
         stop_reading(r, place, kind, &token);
         return false;
     }
-    // strtof_l with the C locale rounds correctly and, unlike from_chars,
-    // tells an overflow (infinity) from an underflow (a value near 0).
+    if (small_whole_number(first, last, value))
+        return true;
+    // from_chars rounds correctly as strtof_l does, ignores the locale and
+    // takes no plus sign. It tells an overflow (infinity) no better than an
+    // underflow (a value near 0, which is fine), so the values it refuses go
+    // to strtof_l with the C locale, which tells them apart.
+    std::from_chars_result parsed = std::from_chars(*first == '+' ? first + 1 : first, last, value);
+    if (parsed.ec == std::errc() && parsed.ptr == last)
+        return true;
     static locale_t c_locale = newlocale(LC_ALL_MASK, "C", nullptr);
     std::string text(token);
     value = strtof_l(text.c_str(), nullptr, c_locale);
@@ -388,17 +459,89 @@ static void expect_end(MapReader &r)
         stop_reading(r, {"the end of the file", -1}, "the five layers are complete", &extra);
 }
 
-// Returns 0, or the error that kept the file from being read whole.
-static int read_whole_file(const char *file_name, std::string &text)
+// For each of the eight bytes of word, the high bit set when the byte is
+// whitespace: a space, or a control byte from tab (9) to CR (13). Each
+// byte's test stays within the byte: no sum carries into the next one.
+static uint64_t space_bytes(uint64_t word)
 {
+    const uint64_t ones = 0x0101010101010101u;
+    const uint64_t high = 0x8080808080808080u;
+    const uint64_t low = 0x7f7f7f7f7f7f7f7fu;
+    uint64_t spaces = word ^ (ones * ' ');
+    uint64_t is_blank = ~(((spaces & low) + low) | spaces | low);
+    uint64_t from_tab = ((word & low) + ones * (0x80 - '\t')) & high;
+    uint64_t from_after_cr = ((word & low) + ones * (0x80 - '\r' - 1)) & high;
+    uint64_t is_control = from_tab & ~from_after_cr & ~word & high;
+    return is_blank | is_control;
+}
+
+// Counts the tokens that start in [p, end); after_space tells whether the
+// byte before p was whitespace, and is left telling it of the last byte.
+// The file is counted eight bytes at a time, the bytes of a word in memory
+// order from the lowest (the build checks for a little-endian machine).
+static size_t count_token_starts(const char *p, const char *end, bool &after_space)
+{
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "words hold bytes lowest first");
+    const uint64_t ones = 0x0101010101010101u;
+    const uint64_t high = 0x8080808080808080u;
+    size_t count = 0;
+    uint64_t space_before = after_space ? 0x80 : 0;
+    for (; end - p >= 8; p += 8) {
+        uint64_t word;
+        memcpy(&word, p, sizeof word);
+        uint64_t spaces = space_bytes(word);
+        uint64_t starts = ~spaces & high & (spaces << 8 | space_before);
+        count += ((starts >> 7) * ones) >> 56;
+        space_before = spaces >> 56;
+    }
+    bool previous = space_before != 0;
+    for (; p < end; p++) {
+        bool space = is_space(*p);
+        count += previous && !space;
+        previous = space;
+    }
+    after_space = previous;
+    return count;
+}
+
+// Reads the file whole into one buffer of its size, counting the tokens of
+// each chunk as soon as it is read, while it is still in the processor's
+// cache. Returns 0, or the error that kept the file from being read whole.
+static int read_whole_file(const char *file_name, FileText &text)
+{
+    const size_t chunk_size = 1 << 18;
     FILE *file = fopen(file_name, "rb");
     if (!file)
         return errno;
-    char chunk[65536];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, file)) > 0)
-        text.append(chunk, n);
-    int error = ferror(file) ? errno : 0;
+    // The size is only a first guess: the file may change while it is read,
+    // and a folder or a device reports a size that means nothing here.
+    struct stat about;
+    size_t capacity = chunk_size;
+    if (fstat(fileno(file), &about) == 0 && S_ISREG(about.st_mode))
+        capacity += static_cast<size_t>(about.st_size);
+    text.bytes.reset(new (std::nothrow) char[capacity]);
+    bool after_space = true;
+    int error = text.bytes ? 0 : ENOMEM;
+    while (!error) {
+        if (text.size == capacity) {
+            std::unique_ptr<char[]> grown(new (std::nothrow) char[capacity * 2]);
+            if (!grown) {
+                error = ENOMEM;
+                break;
+            }
+            memcpy(grown.get(), text.bytes.get(), text.size);
+            text.bytes = std::move(grown);
+            capacity *= 2;
+        }
+        char *chunk = text.bytes.get() + text.size;
+        size_t n = fread(chunk, 1, std::min(chunk_size, capacity - text.size), file);
+        if (n == 0) {
+            error = ferror(file) ? errno : 0;
+            break;
+        }
+        text.tokens += count_token_starts(chunk, chunk + n, after_space);
+        text.size += n;
+    }
     fclose(file);
     return error;
 }
@@ -406,10 +549,10 @@ static int read_whole_file(const char *file_name, std::string &text)
 void load_map(Map &map, const char *file_name)
 {
     free_map(map);
-    std::string text;
+    FileText text;
     int read_error = read_whole_file(file_name, text);
     if (read_error)
-        text.clear();
+        text = FileText();
     MapReader r(file_name, text);
     // A file without a single token holds no level to lose: it is read like
     // a missing one.

@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 
 #include "entity.h"
@@ -121,11 +120,11 @@ static std::string describe(const Field &field)
 static std::string quoted_token(const MapTokens &tokens)
 {
     std::string text = "\"";
-    for (size_t i = 0; i < tokens.length && i < found_text_shown; i++) {
-        unsigned char c = static_cast<unsigned char>(tokens.text[i]);
+    for (size_t i = 0; i < tokens.token.size() && i < found_text_shown; i++) {
+        unsigned char c = static_cast<unsigned char>(tokens.token[i]);
         text += (c < 32 || c == 127) ? '?' : static_cast<char>(c);
     }
-    if (tokens.length > found_text_shown)
+    if (tokens.token.size() > found_text_shown)
         text += "...";
     return text + "\"";
 }
@@ -148,42 +147,43 @@ static bool next_value(Reader &reader, const Field &field, const char *kind)
     return false;
 }
 
-static bool check_number(Reader &reader, const Field &field, const char *kind, NumberCheck check)
+// Reports a number the reader cannot use, and returns false.
+static bool refuse_number(Reader &reader, const Field &field, const char *kind, NumberCheck check)
 {
-    if (check == NumberCheck::malformed)
+    if (check == NumberCheck::missing)
+        stop_reading(reader, field, kind, "the end of the file");
+    else if (check == NumberCheck::malformed)
         stop_reading(reader, field, kind, quoted_token(reader.tokens));
-    else if (check == NumberCheck::out_of_range)
+    else
         stop_reading(reader, field, kind, quoted_token(reader.tokens) + ", which is out of range");
-    return check == NumberCheck::ok;
+    return false;
 }
 
 static bool read_int(Reader &reader, const Field &field, int32_t &value)
 {
-    const char *kind = "a whole number";
-    return next_value(reader, field, kind) &&
-           check_number(reader, field, kind, parse_int(reader.tokens, value));
+    NumberCheck check = next_int(reader.tokens, value);
+    return check == NumberCheck::ok || refuse_number(reader, field, "a whole number", check);
 }
 
 static bool read_float(Reader &reader, const Field &field, float &value)
 {
-    const char *kind = "a number";
-    return next_value(reader, field, kind) &&
-           check_number(reader, field, kind, parse_float(reader.tokens, value));
+    NumberCheck check = next_float(reader.tokens, value);
+    return check == NumberCheck::ok || refuse_number(reader, field, "a number", check);
 }
 
 static bool read_tileset_name(Reader &reader, Map &map)
 {
     if (!next_value(reader, Field{"tileset name"}, "a file name"))
         return false;
-    const MapTokens &tokens = reader.tokens;
+    std::string_view name = reader.tokens.token;
     size_t room = tileset_name_size - 1;
-    size_t kept = tokens.length < room ? tokens.length : room;
-    memcpy(map.tileset_name, tokens.text, kept);
+    size_t kept = name.size() < room ? name.size() : room;
+    memcpy(map.tileset_name, name.data(), kept);
     map.tileset_name[kept] = '\0';
-    if (tokens.length > room) {
+    if (name.size() > room) {
         std::string text = std::string(reader.file_name) + ", line " +
-                           std::to_string(tokens.token_line) + ": the tileset name has " +
-                           std::to_string(tokens.length) + " characters, more than the " +
+                           std::to_string(reader.tokens.token_line) + ": the tileset name has " +
+                           std::to_string(name.size()) + " characters, more than the " +
                            std::to_string(room) + " the game can hold. It is cut to \"" +
                            map.tileset_name + "\".";
         show_message(text.c_str());
@@ -302,13 +302,11 @@ static bool read_layer(Reader &reader, Layer &layer, int index)
 
 void load_map(Map &map, const char *file_name)
 {
-    std::ifstream file(file_name);
-    Reader reader{MapTokens(file), file_name};
+    Reader reader{MapTokens(), file_name};
+    read_tokens(reader.tokens, file_name);
 
-    const char header[] = "001";
     bool has_header = next_token(reader.tokens);
-    if (!has_header || reader.tokens.length != strlen(header) ||
-        strcmp(reader.tokens.text, header) != 0)
+    if (!has_header || reader.tokens.token != "001")
         show_message("Error! Wrong file format!");
 
     // A missing or empty file is a wrong format and nothing more: the level is empty.

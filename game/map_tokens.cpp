@@ -1,158 +1,211 @@
-// Tokens are read a character at a time so that no token, however long,
-// grows memory. Only the characters the level format calls whitespace
-// separate tokens. Numbers are checked for their whole form before they are
-// converted, so "12abc", "inf", "0x10" or a number followed by a NUL byte are
-// malformed rather than partly read.
+// Only the characters the level format calls whitespace separate tokens.
+// A number's form must make up its whole token, so "12abc", "inf", "0x10"
+// or a number followed by a NUL byte are malformed rather than partly read.
 //
-// Decimals are converted in the classic locale: Allegro's keyboard set-up
-// switches the C library to the user's locale, whose decimal separator may
-// be a comma, and the level file always uses a point.
+// Numbers are converted with from_chars, which ignores the locale: Allegro's
+// keyboard set-up switches the C library to the user's locale, whose decimal
+// separator may be a comma, and the level file always uses a point.
 #include "map_tokens.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <locale>
-#include <sstream>
+#include <sys/stat.h>
 
-// A stream that cannot tell its size (a pipe) gets no bound.
-MapTokens::MapTokens(std::istream &in) : in(in), bytes_left(INT64_MAX / 2)
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+
+void read_tokens(MapTokens &tokens, const char *file_name)
 {
-    text[0] = '\0';
-    if (in.seekg(0, std::ios::end)) {
-        bytes_left = in.tellg();
-        in.seekg(0, std::ios::beg);
+    const size_t chunk_size = 1 << 18;
+    tokens = MapTokens();
+    FILE *file = fopen(file_name, "rb");
+    if (!file)
+        return;
+    // The size is only a first guess: the file may change while it is read,
+    // and a folder or a device reports a size that means nothing here.
+    struct stat about;
+    size_t capacity = chunk_size;
+    if (fstat(fileno(file), &about) == 0 && S_ISREG(about.st_mode))
+        capacity += static_cast<size_t>(about.st_size);
+    std::unique_ptr<char[]> bytes(new (std::nothrow) char[capacity]);
+    size_t size = 0;
+    while (bytes) {
+        if (size == capacity) {
+            std::unique_ptr<char[]> grown(new (std::nothrow) char[capacity * 2]);
+            if (!grown)
+                break;
+            memcpy(grown.get(), bytes.get(), size);
+            bytes = std::move(grown);
+            capacity *= 2;
+        }
+        size_t n = fread(bytes.get() + size, 1, std::min(chunk_size, capacity - size), file);
+        if (n == 0)
+            break;
+        size += n;
     }
-    in.clear();
+    fclose(file);
+    tokens.bytes = std::move(bytes);
+    tokens.next = tokens.bytes.get();
+    tokens.end = tokens.next ? tokens.next + size : nullptr;
 }
 
-static bool is_separator(int c)
+static inline bool is_separator(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-// The next character, or the end. A file that cannot be read (a folder
-// named map.txt, a failing disk) ends where reading failed.
-static int next_char(MapTokens &tokens)
+// Skips the separators before the next token, counting lines; false at the
+// end of the input.
+static inline bool skip_separators(MapTokens &tokens)
 {
-    try {
-        return tokens.in.rdbuf()->sbumpc();
-    } catch (const std::ios_base::failure &) {
-        tokens.in.setstate(std::ios::badbit);
-        return std::istream::traits_type::eof();
+    const char *p = tokens.next;
+    int line = tokens.line;
+    while (p < tokens.end && is_separator(*p)) {
+        line += *p == '\n';
+        p++;
     }
+    tokens.next = p;
+    tokens.line = line;
+    if (p < tokens.end)
+        return true;
+    tokens.token = std::string_view();
+    return false;
+}
+
+// Takes the token that starts at tokens.next; the bytes before p are
+// already known to be part of it.
+static inline void take_token(MapTokens &tokens, const char *p)
+{
+    while (p < tokens.end && !is_separator(*p))
+        p++;
+    tokens.token = std::string_view(tokens.next, static_cast<size_t>(p - tokens.next));
+    tokens.token_line = tokens.line;
+    tokens.next = p;
 }
 
 bool next_token(MapTokens &tokens)
 {
-    using traits = std::istream::traits_type;
-    tokens.length = 0;
-    tokens.text[0] = '\0';
-    if (!tokens.in || !tokens.in.rdbuf())
+    if (!skip_separators(tokens))
         return false;
-
-    int c = next_char(tokens);
-    while (c != traits::eof() && is_separator(c)) {
-        if (c == '\n')
-            tokens.line++;
-        tokens.bytes_left--;
-        c = next_char(tokens);
-    }
-    if (c == traits::eof())
-        return false;
-
-    tokens.token_line = tokens.line;
-    while (c != traits::eof() && !is_separator(c)) {
-        if (tokens.length < token_buffer_size - 1)
-            tokens.text[tokens.length] = static_cast<char>(c);
-        tokens.length++;
-        tokens.bytes_left--;
-        c = next_char(tokens);
-    }
-    // The separator that ended the token is consumed too.
-    if (c != traits::eof()) {
-        if (c == '\n')
-            tokens.line++;
-        tokens.bytes_left--;
-    }
-    size_t kept = tokens.length < token_buffer_size - 1 ? tokens.length : token_buffer_size - 1;
-    tokens.text[kept] = '\0';
+    take_token(tokens, tokens.next);
     return true;
 }
 
 int64_t tokens_left(const MapTokens &tokens)
 {
-    return tokens.bytes_left > 0 ? (tokens.bytes_left + 1) / 2 : 0;
+    // The separator that ends a token counts as read with it.
+    int64_t bytes_left = tokens.end - tokens.next;
+    if (bytes_left > 0)
+        bytes_left--;
+    return bytes_left > 0 ? (bytes_left + 1) / 2 : 0;
 }
 
-static bool is_digit(char c)
+// Whether the form read up to p is the whole token.
+static inline bool ends_token(const MapTokens &tokens, const char *p)
 {
-    return c >= '0' && c <= '9';
+    return p == tokens.end || is_separator(*p);
 }
 
-// Advances past a run of digits; returns how many there were.
-static int skip_digits(const char *&p)
+// from_chars takes a minus sign but no plus sign.
+NumberCheck next_int(MapTokens &tokens, int32_t &value)
 {
-    int count = 0;
-    while (is_digit(*p)) {
-        p++;
-        count++;
-    }
-    return count;
-}
-
-// Whether the form ended at p is the whole token, with nothing cut off.
-static bool form_is_whole_token(const MapTokens &tokens, const char *p)
-{
-    size_t form_length = static_cast<size_t>(p - tokens.text);
-    return tokens.length < token_buffer_size && form_length == tokens.length;
-}
-
-NumberCheck parse_int(const MapTokens &tokens, int32_t &value)
-{
-    const char *p = tokens.text;
-    if (*p == '+' || *p == '-')
-        p++;
-    if (skip_digits(p) == 0 || !form_is_whole_token(tokens, p))
+    if (!skip_separators(tokens))
+        return NumberCheck::missing;
+    const char *first = tokens.next;
+    bool plus = *first == '+';
+    const char *digits = plus ? first + 1 : first;
+    std::from_chars_result parsed = {digits, std::errc::invalid_argument};
+    if (!(plus && digits < tokens.end && *digits == '-'))
+        parsed = std::from_chars(digits, tokens.end, value);
+    bool whole = parsed.ptr != digits && ends_token(tokens, parsed.ptr);
+    take_token(tokens, parsed.ptr);
+    if (!whole)
         return NumberCheck::malformed;
+    return parsed.ec == std::errc() ? NumberCheck::ok : NumberCheck::out_of_range;
+}
 
-    errno = 0;
-    long long wide = strtoll(tokens.text, nullptr, 10);
-    if (errno == ERANGE || wide < INT32_MIN || wide > INT32_MAX)
+static inline const char *skip_digits(const char *p, const char *end)
+{
+    while (p < end && *p >= '0' && *p <= '9')
+        p++;
+    return p;
+}
+
+// Where the decimal form that starts at first ends: an optional sign,
+// digits with an optional fraction, an optional exponent. first itself when
+// the form has no digits, or an exponent mark without digits.
+static const char *decimal_end(const char *first, const char *end)
+{
+    const char *p = first;
+    if (p < end && (*p == '+' || *p == '-'))
+        p++;
+    const char *whole_part = p;
+    p = skip_digits(p, end);
+    bool has_digits = p > whole_part;
+    if (p < end && *p == '.') {
+        const char *fraction = ++p;
+        p = skip_digits(p, end);
+        has_digits = has_digits || p > fraction;
+    }
+    if (!has_digits)
+        return first;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        const char *exponent = p + 1;
+        if (exponent < end && (*exponent == '+' || *exponent == '-'))
+            exponent++;
+        p = skip_digits(exponent, end);
+        if (p == exponent)
+            return first;
+    }
+    return p;
+}
+
+// Whole numbers of up to seven digits are below 2^24, so each of them is a
+// float exactly and needs no rounding. first to last is a decimal form.
+static bool small_whole_number(const char *first, const char *last, float &value)
+{
+    const ptrdiff_t exact_digits = 7;
+    bool negative = *first == '-';
+    const char *p = negative || *first == '+' ? first + 1 : first;
+    if (last - p > exact_digits)
+        return false;
+    int32_t magnitude = 0;
+    for (; p < last; p++) {
+        if (*p < '0' || *p > '9')
+            return false;
+        magnitude = magnitude * 10 + (*p - '0');
+    }
+    value = negative ? -static_cast<float>(magnitude) : static_cast<float>(magnitude);
+    return true;
+}
+
+// A value too small for a float becomes 0 or a denormal, which is fine;
+// only one too large for it fails. from_chars rounds correctly as strtof_l
+// does but refuses both alike, so the values it refuses go to strtof_l in
+// the C locale, which tells an overflow (infinity) apart.
+NumberCheck next_float(MapTokens &tokens, float &value)
+{
+    if (!skip_separators(tokens))
+        return NumberCheck::missing;
+    const char *first = tokens.next;
+    const char *last = decimal_end(first, tokens.end);
+    bool whole = last != first && ends_token(tokens, last);
+    take_token(tokens, last);
+    if (!whole)
+        return NumberCheck::malformed;
+    if (small_whole_number(first, last, value))
+        return NumberCheck::ok;
+    std::from_chars_result parsed = std::from_chars(*first == '+' ? first + 1 : first, last, value);
+    if (parsed.ec == std::errc() && parsed.ptr == last)
+        return NumberCheck::ok;
+    static locale_t c_locale = newlocale(LC_ALL_MASK, "C", nullptr);
+    float checked = strtof_l(std::string(tokens.token).c_str(), nullptr, c_locale);
+    if (std::isinf(checked))
         return NumberCheck::out_of_range;
-    value = static_cast<int32_t>(wide);
-    return NumberCheck::ok;
-}
-
-NumberCheck parse_float(const MapTokens &tokens, float &value)
-{
-    const char *p = tokens.text;
-    if (*p == '+' || *p == '-')
-        p++;
-    int digits = skip_digits(p);
-    if (*p == '.') {
-        p++;
-        digits += skip_digits(p);
-    }
-    if (digits == 0)
-        return NumberCheck::malformed;
-    if (*p == 'e' || *p == 'E') {
-        p++;
-        if (*p == '+' || *p == '-')
-            p++;
-        if (skip_digits(p) == 0)
-            return NumberCheck::malformed;
-    }
-    if (!form_is_whole_token(tokens, p))
-        return NumberCheck::malformed;
-
-    // A value too small for a float becomes 0 or a denormal, which is fine;
-    // only one too large for it fails.
-    std::istringstream number(tokens.text);
-    number.imbue(std::locale::classic());
-    float parsed;
-    if (!(number >> parsed))
-        return NumberCheck::out_of_range;
-    value = parsed;
+    value = checked;
     return NumberCheck::ok;
 }

@@ -1,81 +1,72 @@
-// Reading and saving level files of 100 and 10,000 tiles, against only
-// reading the same bytes from the file. Saving flushes every file to the
-// disk, so its figures depend on the disk more than on the code.
+// Loading generated levels of 1,000 to 1,000,000 tiles against the floor of
+// reading and splitting the same file, and saving them. Saving flushes every
+// file to the disk, so its figures depend on the disk more than on the code.
 #include <allegro.h>
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <string>
 
+#include "../generated_level.h"
 #include "map.h"
 #include "message.h"
 
-static std::string folder;
+static int messages_shown = 0;
 
-static void ignore_message(const char *) {}
-
-static void remove_folder()
+static void count_message(const char *)
 {
-    std::filesystem::remove_all(folder);
+    messages_shown++;
 }
 
-// A saved level of the given number of two-frame tiles spread over the layers.
-static std::string level_file(int tiles)
+static int tile_count(const Map &map)
 {
-    if (folder.empty()) {
-        char name[] = "/tmp/map_file_bench.XXXXXX";
-        folder = mkdtemp(name);
-        atexit(remove_folder);
-    }
-    std::string file = folder + "/map" + std::to_string(tiles) + ".txt";
-    Map map;
-    strcpy(map.tileset_name, "tiles.bmp");
-    for (int i = 0; i < tiles; i++)
-        add(map.layers[i % layer_count], Tile(i * 32, i % 19 * 24, 1, 0.5f, 250, 0, 0, 2));
-    save_map(map, file.c_str());
-    free_map(map);
-    return file;
+    int count = 0;
+    for (const Layer &layer : map.layers)
+        count += layer.tile_count;
+    return count;
 }
 
-static void reading_the_bytes(benchmark::State &state)
+// A benchmark of a level the reader does not take whole would measure the
+// wrong thing.
+static bool loads_whole(benchmark::State &state, const std::string &file)
 {
-    std::string file = level_file(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        FILE *in = fopen(file.c_str(), "rb");
-        std::string text;
-        char chunk[65536];
-        size_t n;
-        while ((n = fread(chunk, 1, sizeof chunk, in)) > 0)
-            text.append(chunk, n);
-        fclose(in);
-        benchmark::DoNotOptimize(text);
-    }
-}
-BENCHMARK(reading_the_bytes)->Arg(100)->Arg(10000);
-
-static void loading_a_level(benchmark::State &state)
-{
-    std::string file = level_file(static_cast<int>(state.range(0)));
-    show_message = ignore_message;
-    Map map;
-    for (auto _ : state) {
-        load_map(map, file.c_str());
-        benchmark::DoNotOptimize(map.layers[0].tiles);
-    }
-    free_map(map);
-}
-BENCHMARK(loading_a_level)->Arg(100)->Arg(10000);
-
-static void saving_a_level(benchmark::State &state)
-{
-    std::string file = level_file(static_cast<int>(state.range(0)));
+    messages_shown = 0;
     Map map;
     load_map(map, file.c_str());
+    bool whole = messages_shown == 0 && tile_count(map) == state.range(0);
+    free_map(map);
+    if (!whole)
+        state.SkipWithError("the generated level does not load whole");
+    return whole;
+}
+
+static void editor_floor(benchmark::State &state)
+{
+    generated_level::floor_alone(state);
+}
+BENCHMARK(editor_floor)
+    ->Arg(1000)->Arg(100000)->Arg(1000000)
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
+
+static void editor_load_map(benchmark::State &state)
+{
+    show_message = count_message;
+    if (!loads_whole(state, generated_level::level_file(static_cast<int>(state.range(0)))))
+        return;
+    Map map;
+    generated_level::compare_with_floor(
+        state, sizeof(Tile), [&](const char *file) { load_map(map, file); }, [&] { free_map(map); });
+}
+BENCHMARK(editor_load_map)
+    ->Arg(1000)->Arg(100000)->Arg(1000000)
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
+
+static void editor_save_map(benchmark::State &state)
+{
+    Map map;
+    load_map(map, generated_level::level_file(static_cast<int>(state.range(0))).c_str());
+    std::string saved = generated_level::folder() + "/saved.txt";
     for (auto _ : state)
-        save_map(map, file.c_str());
+        save_map(map, saved.c_str());
     free_map(map);
 }
-BENCHMARK(saving_a_level)->Arg(100)->Arg(10000);
+BENCHMARK(editor_save_map)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);

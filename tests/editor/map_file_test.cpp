@@ -5,6 +5,7 @@
 
 #include <allegro.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -463,4 +464,151 @@ TEST_F(MapFileTest, TilesetNamedInTheFileIsLoaded)
     load("001\n" + path("missing.bmp") + "\n0\n0\n0\n0\n0\n");
     EXPECT_TRUE(shown_messages.empty()) << "a missing tileset is not reported";
     EXPECT_EQ(map.tileset, nullptr);
+}
+
+// The worked example with d1 written as token.
+static std::string with_d1(const std::string &token)
+{
+    return replaced(fixture("worked_example.txt"), "32\n0\n", "32\n" + token + "\n");
+}
+
+TEST_F(MapFileTest, DecimalFormsReadAsTheNearestFloat)
+{
+    struct Case {
+        const char *token;
+        float value;
+    } cases[] = {
+        {"9999999", 9999999.0f},
+        {"16777216", 16777216.0f},
+        {"16777217", 16777216.0f},  // halfway between two floats: the even one
+        {"16777219", 16777220.0f},
+        {"-0", -0.0f},
+        {"+0", 0.0f},
+        {"+0000000", 0.0f},
+        {"00000000000000000000000001.5", 1.5f},
+        {"0.1", 0.1f},
+        {"-123456.7", -123456.7f},
+        {"1.000000059604644775390625", 1.0f},  // halfway: the even one
+        {"1.000000059604644775390625000000000000000001", 1.00000012f},
+        {"3.4028235677e38", 3.40282347e38f},  // just below halfway to 2^128
+        {"1e-45", 1.40129846e-45f},           // the smallest denormal
+        {"1e-46", 0.0f},
+        {"0e99999999999999999999", 0.0f},
+    };
+    for (const Case &c : cases) {
+        load(with_d1(c.token));
+        EXPECT_TRUE(shown_messages.empty()) << c.token;
+        shown_messages.clear();
+        ASSERT_EQ(map.layers[0].tile_count, 1) << c.token;
+        float d1 = map.layers[0].tiles[0].d1;
+        EXPECT_EQ(d1, c.value) << c.token;
+        EXPECT_EQ(std::signbit(d1), std::signbit(c.value)) << c.token;
+    }
+}
+
+TEST_F(MapFileTest, NegativeZeroSavesAsItWasWritten)
+{
+    load(with_d1("-0"));
+    EXPECT_EQ(saved(), with_d1("-0"));
+}
+
+TEST_F(MapFileTest, DecimalBeyondTheFloatRangeStopsReading)
+{
+    for (const char *token : {"3.4028235678e38", "3.40282356779733661637539395458142568448e38",
+                              "-1e39", "1e99999999999999999999", "+340282356779733661637539395458142568448"}) {
+        load(with_d1(token));
+        ASSERT_EQ(shown_messages.size(), 1u) << token;
+        EXPECT_NE(shown_messages[0].find("line 12: expected the d1 value of tile #0 of layer #0 (a "
+                                         "decimal number within the range of a 32-bit float) but "
+                                         "found \"" +
+                                         std::string(token).substr(0, 40)),
+                  std::string::npos)
+            << shown_messages[0];
+        EXPECT_EQ(map.layers[0].tile_count, 0) << token;
+        shown_messages.clear();
+        std::filesystem::remove(path("map.txt.bak"));
+    }
+}
+
+TEST_F(MapFileTest, WholeNumberFormsAtTheirEdges)
+{
+    const std::string malformed = "(a whole number) but found";
+    const std::string out_of_range = "(a whole number from -2147483648 to 2147483647) but found";
+    struct Case {
+        const char *token;
+        int32_t x;               // when read
+        const std::string *why;  // null when read
+    } cases[] = {
+        {"+0", 0, nullptr},
+        {"-0", 0, nullptr},
+        {"00000000000000000000000042", 42, nullptr},
+        {"+2147483647", 2147483647, nullptr},
+        {"-00000000002147483648", -2147483647 - 1, nullptr},
+        {"+-1", 0, &malformed},
+        {"-+1", 0, &malformed},
+        {"--1", 0, &malformed},
+        {"+", 0, &malformed},
+        {"-", 0, &malformed},
+        {"1-", 0, &malformed},
+        {"1+1", 0, &malformed},
+        {"\xd9\xa3", 0, &malformed},  // a digit of another script
+        {"2147483648", 0, &out_of_range},
+        {"-2147483649", 0, &out_of_range},
+        {"+99999999999999999999", 0, &out_of_range},
+    };
+    for (const Case &c : cases) {
+        load(replaced(fixture("worked_example.txt"), "\n64\n", std::string("\n") + c.token + "\n"));
+        if (!c.why) {
+            EXPECT_TRUE(shown_messages.empty()) << c.token;
+            ASSERT_EQ(map.layers[0].tile_count, 1) << c.token;
+            EXPECT_EQ(map.layers[0].tiles[0].x, c.x) << c.token;
+        } else {
+            ASSERT_EQ(shown_messages.size(), 1u) << c.token;
+            EXPECT_NE(shown_messages[0].find("line 5: expected the x position of tile #0 of layer "
+                                             "#0 " + *c.why),
+                      std::string::npos)
+                << shown_messages[0];
+            EXPECT_EQ(map.layers[0].tile_count, 0) << c.token;
+        }
+        shown_messages.clear();
+        std::filesystem::remove(path("map.txt.bak"));
+    }
+}
+
+// The values that follow a count are counted over the whole file, however
+// it is cut into pieces while it is read: half a megabyte of tokens of
+// every byte that is not whitespace (bytes above 127 whose low bits spell a
+// space or a tab among them), between runs of every kind of whitespace.
+TEST_F(MapFileTest, CountsEveryValueOfALargeFileExactly)
+{
+    const std::string separators = " \t\n\r\v\f";
+    std::string not_space;
+    for (int c = 0; c < 256; c++) {
+        if (separators.find(static_cast<char>(c)) == std::string::npos)
+            not_space += static_cast<char>(c);
+    }
+    const int values = 50000;
+    std::string text = "001\ntiles.bmp\n2000000000";
+    unsigned seed = 7;
+    auto next = [&seed](unsigned limit) {
+        seed = seed * 1103515245 + 12345;
+        return (seed >> 16) % limit;
+    };
+    for (int i = 0; i < values; i++) {
+        for (unsigned n = 1 + next(3); n > 0; n--)
+            text += separators[next(separators.size())];
+        for (unsigned n = 1 + next(19); n > 0; n--)
+            text += not_space[next(not_space.size())];
+    }
+    ASSERT_GT(text.size(), 500000u);
+
+    load(text);
+    ASSERT_EQ(shown_messages.size(), 1u);
+    EXPECT_NE(shown_messages[0].find("line 3: expected the tile count of layer #0 (at most " +
+                                     std::to_string(values / 12) + ", since " +
+                                     std::to_string(values) +
+                                     " values follow and a tile takes at least 12) but found "
+                                     "\"2000000000\""),
+              std::string::npos)
+        << shown_messages[0];
 }

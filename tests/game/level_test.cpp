@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -661,4 +662,151 @@ TEST(Add, AppendsACopyAndGrowsTheLayerByOne)
     EXPECT_FLOAT_EQ(layer.entities[0].x, 3);
     EXPECT_EQ(layer.entities[1].type, 2);
     EXPECT_FLOAT_EQ(layer.entities[1].x, 4);
+}
+
+namespace {
+
+// One entity in layer 0 with x written as x and type written as type.
+std::string entity_level(const std::string &type, const std::string &x)
+{
+    return "001 t.bmp\n1\n" + type + " " + x + " 0 1\n0 0 32 32\n0 0 0 0\n0 0 0 0\n";
+}
+
+}  // namespace
+
+TEST(LoadMap, DecimalFormsReadAsTheNearestFloat)
+{
+    struct Case {
+        const char *token;
+        float x;
+    } cases[] = {
+        {"9999999", 9999999.0f},
+        {"16777216", 16777216.0f},
+        {"16777217", 16777216.0f},  // halfway between two floats: the even one
+        {"16777219", 16777220.0f},
+        {"-0", -0.0f},
+        {"+0000000", 0.0f},
+        {"00000000000000000000000001.5", 1.5f},
+        {"0.1", 0.1f},
+        {"-123456.7", -123456.7f},
+        {"1.000000059604644775390625", 1.0f},  // halfway: the even one
+        {"1.000000059604644775390625000000000000000001", 1.00000012f},
+        {"3.4028235677e38", 3.40282347e38f},  // just below halfway to 2^128
+        {"1e-45", 1.40129846e-45f},           // the smallest denormal
+        {"0e99999999999999999999", 0.0f},
+    };
+    TempFolder folder;
+    for (const Case &c : cases) {
+        MessageRecorder recorder;
+        LoadedMap level_map;
+        load_map(level_map.map, folder.write("map.txt", entity_level("1", c.token)).c_str());
+        EXPECT_TRUE(messages.empty()) << c.token;
+        ASSERT_EQ(level_map.map.layers[0].entity_count, 1) << c.token;
+        float x = level_map.map.layers[0].entities[0].x;
+        EXPECT_EQ(x, c.x) << c.token;
+        EXPECT_EQ(std::signbit(x), std::signbit(c.x)) << c.token;
+    }
+}
+
+TEST(LoadMap, NumbersBeyondTheirRangeOrMalformedStopReading)
+{
+    struct Case {
+        const char *type;
+        const char *x;
+        const char *message;  // after the file name
+    } cases[] = {
+        {"1", "3.4028235678e38",
+         "line 3: expected the x position of entity #0 of layer #0 (a number) but found "
+         "\"3.4028235678e38\", which is out of range"},
+        {"1", "+340282356779733661637539395458142568448",  // halfway to 2^128: the even one
+         "line 3: expected the x position of entity #0 of layer #0 (a number) but found "
+         "\"+340282356779733661637539395458142568448\", which is out of range"},
+        {"1", "-1e99999999999999999999",
+         "line 3: expected the x position of entity #0 of layer #0 (a number) but found "
+         "\"-1e99999999999999999999\", which is out of range"},
+        {"1", "+-1",
+         "line 3: expected the x position of entity #0 of layer #0 (a number) but found "
+         "\"+-1\""},
+        {"1", "1.5e+",
+         "line 3: expected the x position of entity #0 of layer #0 (a number) but found "
+         "\"1.5e+\""},
+        {"+-1", "0",
+         "line 3: expected the type of entity #0 of layer #0 (a whole number) but found "
+         "\"+-1\""},
+        {"-", "0",
+         "line 3: expected the type of entity #0 of layer #0 (a whole number) but found \"-\""},
+        {"1+1", "0",
+         "line 3: expected the type of entity #0 of layer #0 (a whole number) but found "
+         "\"1+1\""},
+        {"\xd9\xa3", "0",  // a digit of another script
+         "line 3: expected the type of entity #0 of layer #0 (a whole number) but found "
+         "\"\xd9\xa3\""},
+        {"-2147483649", "0",
+         "line 3: expected the type of entity #0 of layer #0 (a whole number) but found "
+         "\"-2147483649\", which is out of range"},
+        {"+99999999999999999999", "0",
+         "line 3: expected the type of entity #0 of layer #0 (a whole number) but found "
+         "\"+99999999999999999999\", which is out of range"},
+    };
+    TempFolder folder;
+    for (const Case &c : cases) {
+        MessageRecorder recorder;
+        LoadedMap level_map;
+        std::string file = folder.write("map.txt", entity_level(c.type, c.x));
+        load_map(level_map.map, file.c_str());
+        EXPECT_EQ(messages, std::vector<std::string>{file + ", " + c.message + stop_note});
+        EXPECT_EQ(level_map.map.layers[0].entity_count, 0) << c.message;
+    }
+}
+
+TEST(LoadMap, WholeNumbersAtTheirEdgesAreRead)
+{
+    struct Case {
+        const char *token;
+        int32_t type;
+    } cases[] = {
+        {"+0", 0},
+        {"-0", 0},
+        {"00000000000000000000000042", 42},
+        {"+2147483647", 2147483647},
+        {"-00000000002147483648", -2147483647 - 1},
+    };
+    TempFolder folder;
+    for (const Case &c : cases) {
+        MessageRecorder recorder;
+        LoadedMap level_map;
+        load_map(level_map.map, folder.write("map.txt", entity_level(c.token, "0")).c_str());
+        EXPECT_TRUE(messages.empty()) << c.token;
+        ASSERT_EQ(level_map.map.layers[0].entity_count, 1) << c.token;
+        EXPECT_EQ(level_map.map.layers[0].entities[0].type, c.type) << c.token;
+    }
+}
+
+// A file of about a megabyte, read in pieces: every entity arrives whole,
+// and the line of a fault at its end is counted through all of it.
+TEST(LoadMap, LargeFileLoadsWholeAndCountsItsLines)
+{
+    const int entities = 40000;
+    std::string text = "001\nt.bmp\n" + std::to_string(entities + 1) + "\n";
+    for (int j = 0; j < entities; j++)
+        text += "1\n" + std::to_string(j) + ".5 -3 1\t0 0 32 32\r\n0 0 0 " + std::to_string(j) + "\n";
+    text += "1 abc 0 1 0 0 32 32 0 0 0 0\n";
+    ASSERT_GT(text.size(), 1000000u);
+
+    TempFolder folder;
+    MessageRecorder recorder;
+    LoadedMap level_map;
+    std::string file = folder.write("map.txt", text);
+    load_map(level_map.map, file.c_str());
+
+    int last_line = 3 + 3 * entities + 1;
+    EXPECT_EQ(messages, std::vector<std::string>{
+                            file + ", line " + std::to_string(last_line) + ": expected the x "
+                            "position of entity #" + std::to_string(entities) +
+                            " of layer #0 (a number) but found \"abc\"" + stop_note});
+    ASSERT_EQ(level_map.map.layers[0].entity_count, entities);
+    const Entity &last = level_map.map.layers[0].entities[entities - 1];
+    EXPECT_FLOAT_EQ(last.x, entities - 1 + 0.5f);
+    EXPECT_FLOAT_EQ(last.y, -3);
+    EXPECT_FLOAT_EQ(last.d4, entities - 1);
 }
