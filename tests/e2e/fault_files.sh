@@ -42,12 +42,14 @@ fault_file() {
 }
 
 # Starts the program (path in $1) on the level folder, checks that it is
-# still running half a second later, then holds Escape: it must end with status 0.
+# still running half a second later, takes $WORK/shot.png, then holds
+# Escape: it must end with status 0.
 run_until_escape() {
     e2e_launch "$1"
     e2e_wait_window
     sleep 0.5
     kill -0 "$APP_PID" 2> /dev/null || fail "$case: the program ended by itself"
+    e2e_shot "$WORK/shot.png"
     e2e_hold Escape
     e2e_wait_exit
     [ "$APP_STATUS" = 0 ] || fail "$case: Escape ended the program with status $APP_STATUS"
@@ -60,6 +62,15 @@ expect_log() {
 $1
 but they were
 $(cat "$WORK/messages.log")"
+}
+
+# Fails unless the screenshot's pixels ($1, $2) and ($3, $4) have the colour $5 (r,g,b).
+expect_corners() {
+    local seen
+    for corner in "$1 $2" "$3 $4"; do
+        seen=$(e2e_pixel "$WORK/shot.png" $corner)
+        [ "$seen" = "$5" ] || fail "$case: pixel ($corner) is $seen, not the outline's $5"
+    done
 }
 
 # Fails unless the first message shown holds the text $1.
