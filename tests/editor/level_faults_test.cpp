@@ -198,7 +198,8 @@ TEST_F(LevelFaultsTest, NumbersFarBeyondThirtyTwoBitsStopReadingWithTheirPlace)
     }
 }
 
-// The count cannot make the editor allocate for two billion tiles: the
+// The count cannot make the editor allocate for two billion tiles (such an
+// allocation would fail, and the tiles before it would be lost): the
 // tiles the file holds are read and the reading stops where they end.
 TEST_F(LevelFaultsTest, CountOfTwoBillionInAOneKilobyteFileKeepsTheTilesItHolds)
 {

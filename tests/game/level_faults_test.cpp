@@ -242,7 +242,8 @@ TEST_F(LevelFaults, NumbersFarBeyondThirtyTwoBitsStopReadingWithTheirPlace)
     }
 }
 
-// The count cannot make the game allocate for two billion entities: the
+// The count cannot make the game allocate for two billion entities (such an
+// allocation would fail, and the entities before it would be lost): the
 // entities the file holds are read and the reading stops where they end.
 TEST_F(LevelFaults, CountOfTwoBillionInAOneKilobyteFileKeepsTheEntitiesItHolds)
 {
