@@ -7,14 +7,14 @@
 //
 // Reading never gives up as a whole. A wrong header, a type outside 0..3 and
 // a frame count below 1 are reported and corrected, and reading goes on.
-// Anything else the reader cannot take (a missing or malformed token, a count
-// that the rest of the file cannot hold, data after the last layer, a tileset
-// name too long to keep) is reported in one message; reading stops there
-// except for the name. Tiles read whole are kept, and the original file is
-// first copied beside it, so the save at exit loses nothing that was not
-// understood. Counts are checked against the tokens left before anything is
-// allocated for them, so a file cannot make the editor allocate more than it
-// describes.
+// Anything else the reader cannot take (a missing or malformed token, a
+// negative count, a frame count that the rest of the file cannot hold, data
+// after the last layer, a tileset name too long to keep) is reported in one
+// message; reading stops there except for the name. Tiles read whole are
+// kept, also those before the end of a file cut short, and the original file
+// is first copied beside it, so the save at exit loses nothing that was not
+// understood. Arrays are sized for no more than the tokens left could fill,
+// so a file cannot make the editor allocate more than it describes.
 //
 // The file is read whole, its tokens counted as it is read, and numbers are
 // converted straight from its bytes.
@@ -326,19 +326,28 @@ static bool read_float(MapReader &r, float &value, const Place &place)
     return true;
 }
 
+static bool count_not_negative(MapReader &r, int32_t count, const Place &place)
+{
+    if (count >= 0)
+        return true;
+    std::string found = std::to_string(count);
+    std::string_view found_view = found;
+    stop_reading(r, place, "a whole number, 0 or more", &found_view);
+    return false;
+}
+
 // A count of items that take per_item tokens each, followed by reserved
 // tokens more, must fit the tokens left in the file; why is the rule in words.
 static bool count_fits(MapReader &r, int32_t count, size_t per_item, size_t reserved,
                        const Place &place, const char *why)
 {
+    if (!count_not_negative(r, count, place))
+        return false;
     size_t most = r.tokens_left >= reserved ? (r.tokens_left - reserved) / per_item : 0;
-    if (count >= 0 && static_cast<size_t>(count) <= most)
+    if (static_cast<size_t>(count) <= most)
         return true;
-    std::string kind = "a whole number, 0 or more";
-    if (count >= 0) {
-        kind = "at most " + std::to_string(most) + ", since " + std::to_string(r.tokens_left) +
-               " values follow and " + why;
-    }
+    std::string kind = "at most " + std::to_string(most) + ", since " +
+                       std::to_string(r.tokens_left) + " values follow and " + why;
     std::string found = std::to_string(count);
     std::string_view found_view = found;
     stop_reading(r, place, kind, &found_view);
@@ -402,19 +411,22 @@ static bool read_tile(MapReader &r, Layer &layer, int layer_index)
     return true;
 }
 
-// Gives the layer its array, of exactly the tiles read whole.
+// Gives the layer its array, of exactly the tiles read whole. A count larger
+// than the rest of the file can hold only sizes the array to what it can
+// hold (tokens are counted exactly, so no whole tile finds it full): the
+// tiles there are kept, and reading stops where they run out.
 static void read_layer(MapReader &r, Layer &layer, int layer_index)
 {
     int32_t count = 0;
     Place place = {"the tile count", layer_index};
-    if (!read_int(r, count, place) ||
-        !count_fits(r, count, least_values_per_tile, 0, place, "a tile takes at least 12")) {
+    if (!read_int(r, count, place) || !count_not_negative(r, count, place)) {
         count = 0;
     }
-    layer.tiles = static_cast<Tile *>(malloc(sizeof(Tile) * count));
+    size_t room = std::min(static_cast<size_t>(count), r.tokens_left / least_values_per_tile);
+    layer.tiles = static_cast<Tile *>(malloc(sizeof(Tile) * room));
     while (layer.tile_count < count && read_tile(r, layer, layer_index)) {
     }
-    if (layer.tile_count == count)
+    if (static_cast<size_t>(layer.tile_count) == room)
         return;
     if (layer.tile_count > 0) {
         layer.tiles = static_cast<Tile *>(realloc(layer.tiles, sizeof(Tile) * layer.tile_count));

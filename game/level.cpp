@@ -4,13 +4,17 @@
 // The reader corrects nothing: a type outside 0..3 stays as read, and an
 // entity with no frames gets no frame arrays. It does stop at the first
 // value it cannot use (the file ends, a number is malformed or out of range,
-// a count is negative or larger than the rest of the file could hold), with
-// one message saying what it expected, what it found and on which line.
-// Entities read whole are kept, the one being read is dropped, and every
-// layer still gets an array. A tileset name longer than its field is cut to
-// fit, with a message, and reading goes on.
+// a count is negative, a frame count is larger than the rest of the file
+// could hold), with one message saying what it expected, what it found and on
+// which line. Entities read whole are kept, also those before the end of a
+// file cut short, the one being read is dropped, and every layer still gets
+// an array. Arrays are sized for no more than the rest of the file could
+// fill, so a count cannot make the game allocate more than the file holds.
+// A tileset name longer than its field is cut to fit, with a message, and
+// reading goes on.
 #include <allegro.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -277,13 +281,12 @@ static bool read_layer(Reader &reader, Layer &layer, int index)
         stop_reading(reader, field, "a whole number, 0 or more", quoted_token(reader.tokens));
         return false;
     }
-    if (count * entity_tokens_without_frames > tokens_left(reader.tokens)) {
-        stop_reading(reader, field, "a whole number",
-                     quoted_token(reader.tokens) +
-                         ", more entities than the rest of the file can hold");
-        return false;
-    }
-    Entity *entities = static_cast<Entity *>(malloc(sizeof(Entity) * static_cast<size_t>(count)));
+    // A count larger than the rest of the file could hold only sizes the
+    // array to what it could hold: the entities there are kept, and reading
+    // stops where they run out.
+    int64_t room =
+        std::min<int64_t>(count, tokens_left(reader.tokens) / entity_tokens_without_frames);
+    Entity *entities = static_cast<Entity *>(malloc(sizeof(Entity) * static_cast<size_t>(room)));
     if (!entities) {
         stop_reading(reader, field, "a whole number",
                      quoted_token(reader.tokens) + ", more entities than there is memory for");
@@ -291,10 +294,21 @@ static bool read_layer(Reader &reader, Layer &layer, int index)
     }
     layer.entities = entities;
     for (int32_t j = 0; j < count; j++) {
-        if (!read_entity(reader, layer.entities[j], index, j)) {
+        Entity e;
+        if (!read_entity(reader, e, index, j)) {
             keep_first(layer, j);
             return false;
         }
+        // Only a file that grew while it was read holds more than the room.
+        if (j == room) {
+            free_frames(e);
+            stop_reading(reader, field, "a whole number",
+                         std::to_string(count) + ", more entities than the file held when "
+                                                 "reading began");
+            keep_first(layer, j);
+            return false;
+        }
+        layer.entities[j] = e;
     }
     layer.entity_count = count;
     return true;

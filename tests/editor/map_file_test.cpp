@@ -326,9 +326,9 @@ TEST_F(MapFileTest, UnreadableValueStopsReadingKeepsWholeTilesAndTheOriginal)
         std::vector<int> kept;  // tiles per layer
         std::string expected;   // what follows "<file>, line "
     } cases[] = {
-        {"file ends inside the last tile of a layer", 26, nullptr, {0, 0, 0, 0, 0},
-         "3: expected the tile count of layer #0 (at most 1, since 22 values follow and a tile "
-         "takes at least 12) but found \"2\""},
+        {"file ends inside the last tile of a layer", 26, nullptr, {1, 0, 0, 0, 0},
+         "19: expected the frame count of tile #1 of layer #0 (at most 0, since 6 values follow "
+         "and a tile takes 4 per frame and 4 more) but found \"1\""},
         {"file ends before a layer", 30, nullptr, {2, 0, 0, 0, 0},
          "29: expected the tile count of layer #3 (a whole number) but the file ends after this "
          "line"},
@@ -349,9 +349,9 @@ TEST_F(MapFileTest, UnreadableValueStopsReadingKeepsWholeTilesAndTheOriginal)
          "2147483647) but found \"-2147483649\""},
         {"negative tile count", 28, "-1", {2, 0, 0, 0, 0},
          "28: expected the tile count of layer #1 (a whole number, 0 or more) but found \"-1\""},
-        {"tile count larger than the file holds", 3, "2000000000", {0, 0, 0, 0, 0},
-         "3: expected the tile count of layer #0 (at most 2, since 28 values follow and a tile "
-         "takes at least 12) but found \"2000000000\""},
+        {"tile count larger than the file holds", 28, "2000000000", {2, 0, 0, 0, 0},
+         "31: expected the frame count of tile #0 of layer #1 (a whole number) but the file ends "
+         "after this line"},
         {"frame count larger than the file holds", 19, "1000000", {1, 0, 0, 0, 0},
          "19: expected the frame count of tile #1 of layer #0 (at most 2, since 12 values follow "
          "and a tile takes 4 per frame and 4 more) but found \"1000000\""},

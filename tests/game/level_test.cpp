@@ -372,9 +372,9 @@ TEST(LoadMap, StopsAtTheFirstUnusableValueKeepingTheEntitiesReadWhole)
          "\"-1\"",
          {0, 0, 0, 0, 0}},
         {"001 t.bmp\n1000000\n1 0 0 1 0 0 32 32 0 0 0 0\n",
-         "line 2: expected the entity count of layer #0 (a whole number) but found \"1000000\", "
-         "more entities than the rest of the file can hold",
-         {0, 0, 0, 0, 0}},
+         "line 3: expected the type of entity #1 of layer #0 (a whole number) but found the end "
+         "of the file",
+         {1, 0, 0, 0, 0}},
         {"001 t.bmp\n0 0 0\n1\n1 0 0 1000 0 0 32 32 0 0 0 0\n0\n",
          "line 4: expected the frame count of entity #0 of layer #3 (a whole number) but found "
          "\"1000\", more frames than the rest of the file can hold",
