@@ -588,7 +588,7 @@ TEST_F(MapFileTest, CountsEveryValueOfALargeFileExactly)
             not_space += static_cast<char>(c);
     }
     const int values = 50000;
-    std::string text = "001\ntiles.bmp\n2000000000";
+    std::string text = "001\ntiles.bmp\n1\n0 0 0 2000000000";
     unsigned seed = 7;
     auto next = [&seed](unsigned limit) {
         seed = seed * 1103515245 + 12345;
@@ -604,11 +604,12 @@ TEST_F(MapFileTest, CountsEveryValueOfALargeFileExactly)
 
     load(text);
     ASSERT_EQ(shown_messages.size(), 1u);
-    EXPECT_NE(shown_messages[0].find("line 3: expected the tile count of layer #0 (at most " +
-                                     std::to_string(values / 12) + ", since " +
+    EXPECT_NE(shown_messages[0].find("line 4: expected the frame count of tile #0 of layer #0 "
+                                     "(at most " +
+                                     std::to_string((values - 4) / 4) + ", since " +
                                      std::to_string(values) +
-                                     " values follow and a tile takes at least 12) but found "
-                                     "\"2000000000\""),
+                                     " values follow and a tile takes 4 per frame and 4 more) "
+                                     "but found \"2000000000\""),
               std::string::npos)
         << shown_messages[0];
 }
