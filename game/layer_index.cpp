@@ -47,10 +47,23 @@ static bool same_cells(const CellRange &a, const CellRange &b)
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-static std::vector<CellEntry> &bucket(LayerIndex &index, int32_t cx, int32_t cy)
+static uint32_t bucket_of(int32_t cx, int32_t cy, uint32_t mask)
 {
-    uint32_t h = static_cast<uint32_t>(cx) + static_cast<uint32_t>(cy) * row_stride;
-    return index.buckets[h & index.bucket_mask];
+    return (static_cast<uint32_t>(cx) + static_cast<uint32_t>(cy) * row_stride) & mask;
+}
+
+static std::vector<CellEntry> &moving_bucket(LayerIndex &index, int32_t cx, int32_t cy)
+{
+    return index.moving_buckets[bucket_of(cx, cy, index.moving_mask)];
+}
+
+// The smallest power of two from fewest_buckets up that is at least count.
+static uint32_t buckets_for(int64_t count)
+{
+    uint32_t buckets = fewest_buckets;
+    while (buckets < count && buckets < (1u << 30))
+        buckets *= 2;
+    return buckets;
 }
 
 // The hull of all the entity's frames around its position; false when it
@@ -97,6 +110,7 @@ static CellEntry entry_for(const Layer &layer, int32_t i, const EntityFiling &f)
             float(double(e.x) + f.hull_right), float(double(e.y) + f.hull_bottom)};
 }
 
+// Files mover i.
 static void put_in(LayerIndex &index, const Layer &layer, int32_t i, const EntityFiling &f)
 {
     if (f.filing == Filing::always)
@@ -106,7 +120,7 @@ static void put_in(LayerIndex &index, const Layer &layer, int32_t i, const Entit
     CellEntry entry = entry_for(layer, i, f);
     for (int32_t cy = f.cells.top; cy <= f.cells.bottom; cy++)
         for (int32_t cx = f.cells.left; cx <= f.cells.right; cx++)
-            bucket(index, cx, cy).push_back(entry);
+            moving_bucket(index, cx, cy).push_back(entry);
 }
 
 // Removes one occurrence of entity i; the order of the rest does not matter.
@@ -125,6 +139,7 @@ static void remove_one(std::vector<CellEntry> &list, int32_t i)
     list.pop_back();
 }
 
+// Takes mover i out of where it was filed.
 static void take_out(LayerIndex &index, int32_t i, const EntityFiling &f)
 {
     if (f.filing == Filing::always)
@@ -133,7 +148,34 @@ static void take_out(LayerIndex &index, int32_t i, const EntityFiling &f)
         return;
     for (int32_t cy = f.cells.top; cy <= f.cells.bottom; cy++)
         for (int32_t cx = f.cells.left; cx <= f.cells.right; cx++)
-            remove_one(bucket(index, cx, cy), i);
+            remove_one(moving_bucket(index, cx, cy), i);
+}
+
+// Lays out the entries of the entities that never move, bucket by bucket.
+static void file_fixed(LayerIndex &index, const Layer &layer, int64_t cells)
+{
+    uint32_t buckets = buckets_for(cells);
+    index.fixed_mask = buckets - 1;
+    index.fixed_start.assign(buckets + 1, 0);
+    std::vector<uint32_t> &start = index.fixed_start;
+    for (const EntityFiling &f : index.filings)
+        if (!f.moves && f.filing == Filing::grid)
+            for (int32_t cy = f.cells.top; cy <= f.cells.bottom; cy++)
+                for (int32_t cx = f.cells.left; cx <= f.cells.right; cx++)
+                    start[bucket_of(cx, cy, index.fixed_mask) + 1]++;
+    for (uint32_t b = 0; b < buckets; b++)
+        start[b + 1] += start[b];
+    index.fixed_entries.resize(start[buckets]);
+    std::vector<uint32_t> filled(start.begin(), start.end() - 1);
+    for (int32_t i = 0; i < layer.entity_count; i++) {
+        const EntityFiling &f = index.filings[i];
+        if (f.moves || f.filing != Filing::grid)
+            continue;
+        CellEntry entry = entry_for(layer, i, f);
+        for (int32_t cy = f.cells.top; cy <= f.cells.bottom; cy++)
+            for (int32_t cx = f.cells.left; cx <= f.cells.right; cx++)
+                index.fixed_entries[filled[bucket_of(cx, cy, index.fixed_mask)]++] = entry;
+    }
 }
 
 void index_layer(Layer &layer)
@@ -141,7 +183,7 @@ void index_layer(Layer &layer)
     drop_layer_index(layer);
     LayerIndex *index = new LayerIndex;
     index->filings.resize(layer.entity_count);
-    int64_t filed_cells = 0;
+    int64_t fixed_cells = 0;
     for (int32_t i = 0; i < layer.entity_count; i++) {
         const Entity &e = layer.entities[i];
         EntityFiling &f = index->filings[i];
@@ -151,16 +193,19 @@ void index_layer(Layer &layer)
         if (!find_hull(e, f))
             continue;
         choose_filing(e, f);
-        if (f.filing == Filing::grid)
-            filed_cells += cell_count(f.cells);
+        if (f.filing == Filing::always)
+            index->always.push_back(i);
+        else if (!f.moves)
+            fixed_cells += cell_count(f.cells);
     }
-    uint32_t bucket_count = fewest_buckets;
-    while (bucket_count < filed_cells && bucket_count < (1u << 30))
-        bucket_count *= 2;
-    index->buckets.resize(bucket_count);
-    index->bucket_mask = bucket_count - 1;
-    for (int32_t i = 0; i < layer.entity_count; i++)
-        put_in(*index, layer, i, index->filings[i]);
+    file_fixed(*index, layer, fixed_cells);
+    // Room for the movers to spread over twice the cells they cover now.
+    uint32_t moving_buckets = buckets_for(4 * int64_t(index->movers.size()));
+    index->moving_buckets.resize(moving_buckets);
+    index->moving_mask = moving_buckets - 1;
+    for (int32_t i : index->movers)
+        if (index->filings[i].filing == Filing::grid)
+            put_in(*index, layer, i, index->filings[i]);
     layer.index = index;
 }
 
@@ -186,7 +231,7 @@ void refile_entity(Layer &layer, int32_t i)
 {
     LayerIndex &index = *layer.index;
     EntityFiling &f = index.filings[i];
-    if (f.filing == Filing::none)
+    if (!f.moves || f.filing == Filing::none)
         return;
     EntityFiling moved = f;
     choose_filing(layer.entities[i], moved);
@@ -210,12 +255,19 @@ bool find_in_rectangle(LayerIndex &index, double left, double top, double right,
         return false;
     std::vector<int32_t> &found = index.found;
     found.assign(index.always.begin(), index.always.end());
+    auto take_if_near = [&](const CellEntry &entry) {
+        if (entry.left <= right && entry.right >= left && entry.top <= bottom &&
+            entry.bottom >= top)
+            found.push_back(entry.entity);
+    };
     for (int32_t cy = cells.top; cy <= cells.bottom; cy++)
-        for (int32_t cx = cells.left; cx <= cells.right; cx++)
-            for (const CellEntry &entry : bucket(index, cx, cy))
-                if (entry.left <= right && entry.right >= left && entry.top <= bottom &&
-                    entry.bottom >= top)
-                    found.push_back(entry.entity);
+        for (int32_t cx = cells.left; cx <= cells.right; cx++) {
+            uint32_t b = bucket_of(cx, cy, index.fixed_mask);
+            for (uint32_t k = index.fixed_start[b]; k < index.fixed_start[b + 1]; k++)
+                take_if_near(index.fixed_entries[k]);
+            for (const CellEntry &entry : moving_bucket(index, cx, cy))
+                take_if_near(entry);
+        }
     std::sort(found.begin(), found.end());
     found.erase(std::unique(found.begin(), found.end()), found.end());
     return true;

@@ -9,8 +9,11 @@
 // holds whatever frame the animation shows. Entities that never have a box
 // (no frames) are not filed; those at a position that is not finite, beyond
 // grid_limit or whose hull covers too many cells are on a list that every
-// search returns. Cells are kept in a hash table of buckets; cells that share
-// a bucket only add candidates, never hide one. Each entry in a bucket
+// search returns. Cells are kept in hash tables of buckets, one for the
+// entities that never move, laid out once in a single array, and one for
+// the movers; cells that share a bucket only add candidates, never hide
+// one. Neighbouring cells of a row have neighbouring buckets, so that a
+// search reads memory that lies together. Each entry in a bucket
 // carries an area the entity stays within while filed there (its hull for
 // an entity that never moves, its cells for a mover), so that a search
 // passes over entries far from it without reading the entities.
@@ -52,8 +55,14 @@ struct EntityFiling {
 struct LayerIndex {
     std::vector<int32_t> movers;  // entities whose update is not update_none, in array order
     std::vector<EntityFiling> filings;  // one per entity
-    std::vector<std::vector<CellEntry>> buckets;  // an entry per entity and covered cell
-    uint32_t bucket_mask = 0;
+    // An entry per entity that never moves and cell it covers: bucket b
+    // holds fixed_entries from fixed_start[b] up to fixed_start[b + 1].
+    std::vector<uint32_t> fixed_start;
+    std::vector<CellEntry> fixed_entries;
+    uint32_t fixed_mask = 0;
+    // An entry per mover and cell it covers.
+    std::vector<std::vector<CellEntry>> moving_buckets;
+    uint32_t moving_mask = 0;
     std::vector<int32_t> always;  // entities every search returns
     std::vector<int32_t> found;   // the last search's result, sorted, each entity once
 };
@@ -64,7 +73,7 @@ void unindex_map(Map &map);
 void index_layer(Layer &layer);
 void drop_layer_index(Layer &layer);
 
-// Files entity i again after it moved, if its cells changed.
+// Files mover i again after it moved, if its cells changed.
 void refile_entity(Layer &layer, int32_t i);
 
 // Fills index.found with every entity filed in a cell that the rectangle

@@ -11,7 +11,10 @@
 // whatever the size of the level.
 //
 // The layers are indexed as the game indexes them; the plain pass (no
-// index) is measured too where it finishes in reasonable time.
+// index) is measured too where it finishes in reasonable time. A second set
+// of levels keeps ten walkers in each layer whatever its size (the other
+// pens hold a block where the walker would be), which separates what the
+// level's size costs from what its walkers' own updates cost.
 #include <allegro.h>
 #include <benchmark/benchmark.h>
 
@@ -59,7 +62,7 @@ Entity sprite(int32_t type, float x, float y, int32_t frames)
 
 // Appends one pen whose floor starts at (left, floor_y); with_player leaves
 // out one ceiling block to make room for the player in the layer's count.
-void add_pen(Layer &layer, float left, float floor_y, int pen, bool with_player)
+void add_pen(Layer &layer, float left, float floor_y, int pen, bool with_player, bool with_walker)
 {
     const float b = block_size;
     for (int k = 0; k < pen_length; ++k)
@@ -69,7 +72,7 @@ void add_pen(Layer &layer, float left, float floor_y, int pen, bool with_player)
     for (int k : {0, pen_length - 1})
         for (int high = 1; high <= 2; ++high)
             layer.entities[layer.entity_count++] = sprite(1, left + k * b, floor_y - high * b, 1);
-    Entity walker = sprite(2, left + pen_length / 2 * b, floor_y - b, 3);
+    Entity walker = sprite(with_walker ? 2 : 1, left + pen_length / 2 * b, floor_y - b, 3);
     walker.d1 = pen % 2;  // half start to the right, half to the left
     layer.entities[layer.entity_count++] = walker;
 }
@@ -78,7 +81,8 @@ struct BenchLevel {
     Map map;
     int32_t camera_x = -100, camera_y = -100;
 
-    BenchLevel(int per_layer, bool indexed)
+    // Walkers in the first walker_pens pens of each layer, or in all.
+    BenchLevel(int per_layer, bool indexed, int walker_pens = -1)
     {
         const int pens = per_layer / entities_per_pen;
         for (int i = 0; i < layer_count; ++i) {
@@ -87,7 +91,8 @@ struct BenchLevel {
             for (int pen = 0; pen < pens; ++pen) {
                 float left = float(pen % pens_per_row * pen_length * block_size);
                 float floor_y = floor_top + float(pen / pens_per_row) * row_spacing;
-                add_pen(layer, left, floor_y, pen, i == 0 && pen == 0);
+                bool walker = walker_pens < 0 || pen < walker_pens;
+                add_pen(layer, left, floor_y, pen, i == 0 && pen == 0, walker);
             }
         }
         Layer &front = map.layers[0];
@@ -147,11 +152,11 @@ struct BackBuffer {
     }
 };
 
-void measure_pass(benchmark::State &state, bool indexed)
+void measure_pass(benchmark::State &state, bool indexed, int walker_pens = -1)
 {
     const int per_layer = int(state.range(0));
     BackBuffer back;
-    BenchLevel level(per_layer, indexed);
+    BenchLevel level(per_layer, indexed, walker_pens);
     for (int n = 0; n < settling_passes; ++n)
         level.pass(back.bitmap);
     for (auto _ : state)
@@ -165,6 +170,12 @@ void BM_Pass(benchmark::State &state)
     measure_pass(state, true);
 }
 BENCHMARK(BM_Pass)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+void BM_PassTenWalkersPerLayer(benchmark::State &state)
+{
+    measure_pass(state, true, 10);
+}
+BENCHMARK(BM_PassTenWalkersPerLayer)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 void BM_PlainPass(benchmark::State &state)
 {
@@ -184,13 +195,14 @@ double time_passes(BenchLevel &level, BITMAP *back_buffer, int passes)
 
 // The cost of a pass at 100,000 entities per layer over the cost at 1,000,
 // from runs of passes over the two levels taken in turn, so that both see
-// the same machine load.
+// the same machine load. Argument 0: 1 % walkers; 1: ten walkers per layer.
 void BM_PassGrowth(benchmark::State &state)
 {
     const int passes_per_run = 50;
+    const int walker_pens = state.range(0) == 0 ? -1 : 10;
     BackBuffer back;
-    BenchLevel small(1000, true);
-    BenchLevel large(100000, true);
+    BenchLevel small(1000, true, walker_pens);
+    BenchLevel large(100000, true, walker_pens);
     time_passes(small, back.bitmap, settling_passes);
     time_passes(large, back.bitmap, settling_passes);
     double small_seconds = 0, large_seconds = 0;
@@ -203,6 +215,6 @@ void BM_PassGrowth(benchmark::State &state)
     state.counters["us_100k"] = large_seconds / passes * 1e6;
     state.counters["ratio_100k_to_1k"] = large_seconds / small_seconds;
 }
-BENCHMARK(BM_PassGrowth)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PassGrowth)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
