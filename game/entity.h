@@ -11,6 +11,7 @@
 
 struct BITMAP;
 struct Layer;
+struct LayerIndex;
 
 struct Entity {
     float x = 0, y = 0;          // top-left corner, world pixels
@@ -36,11 +37,14 @@ inline bool has_box(const Entity &e)
 struct Layer {
     int32_t entity_count = 0;
     Entity *entities = nullptr;
+    // Where the entities stand, for the passes to find the few that matter;
+    // none by default, and then every pass looks at every entity.
+    LayerIndex *index = nullptr;
 
     Layer() = default;
     Layer(const Layer &) = delete;
     Layer &operator=(const Layer &) = delete;
-    // Releases the entity array, not the entities' frame arrays.
+    // Releases the entity array and the index, not the entities' frame arrays.
     ~Layer();
 };
 
@@ -56,6 +60,7 @@ struct Map {
     explicit Map(const char *file_name);
 };
 
+// Appends the entity; the layer's index, if any, is dropped.
 void add(Layer &layer, const Entity &entity);
 void load_map(Map &map, const char *file_name);
 // Releases the tileset and every array of the level, leaving it empty.

@@ -11,6 +11,7 @@
 
 #include "frame.h"
 #include "game.h"
+#include "layer_index.h"
 
 bool in_view(const Entity &e, int camera_x, int camera_y)
 {
@@ -25,20 +26,45 @@ bool in_view(const Entity &e, int camera_x, int camera_y)
     return x + w > camera_x && y + h > camera_y;
 }
 
+// An indexed layer updates only its movers: update_none does nothing, so
+// leaving it out changes nothing. Each mover is filed again where it ends.
 void update_pass(Map &map, float dt)
 {
-    for (Layer &layer : map.layers)
-        for (int32_t j = 0; j < layer.entity_count; j++)
+    for (Layer &layer : map.layers) {
+        if (!layer.index) {
+            for (int32_t j = 0; j < layer.entity_count; j++)
+                layer.entities[j].update(layer.entities[j], layer, dt);
+            continue;
+        }
+        for (int32_t j : layer.index->movers) {
             layer.entities[j].update(layer.entities[j], layer, dt);
+            refile_entity(layer, j);
+        }
+    }
 }
 
+static void draw_if_in_view(Map &map, Entity &e, BITMAP *dest, int camera_x, int camera_y,
+                            float dt)
+{
+    if (in_view(e, camera_x, camera_y))
+        draw_entity(e, dest, map.tileset, camera_x, camera_y, dt);
+}
+
+// An indexed layer looks only at the entities filed under the view, in
+// array order, and puts each through the same in-view test.
 void draw_pass(Map &map, BITMAP *dest, int camera_x, int camera_y, float dt)
 {
     for (int i = layer_count - 1; i >= 0; i--) {
         Layer &layer = map.layers[i];
+        if (layer.index && find_in_rectangle(*layer.index, camera_x, camera_y,
+                                             double(camera_x) + SCREEN_W,
+                                             double(camera_y) + SCREEN_H)) {
+            for (int32_t j : layer.index->found)
+                draw_if_in_view(map, layer.entities[j], dest, camera_x, camera_y, dt);
+            continue;
+        }
         for (int32_t j = 0; j < layer.entity_count; j++)
-            if (in_view(layer.entities[j], camera_x, camera_y))
-                draw_entity(layer.entities[j], dest, map.tileset, camera_x, camera_y, dt);
+            draw_if_in_view(map, layer.entities[j], dest, camera_x, camera_y, dt);
     }
 }
 

@@ -10,9 +10,11 @@ struct BITMAP;
 
 // Whether the entity's box reaches into the SCREEN_W x SCREEN_H view.
 bool in_view(const Entity &e, int camera_x, int camera_y);
-// Every entity's behaviour, layers 0 to 4, each with its own layer.
+// Every entity's behaviour, layers 0 to 4, each with its own layer. A
+// layer with an index keeps it up to date as its movers move.
 void update_pass(Map &map, float dt);
-// Entities in view, layers 4 to 0, so that layer 0 lies in front.
+// Entities in view, layers 4 to 0, so that layer 0 lies in front, each
+// layer in array order.
 void draw_pass(Map &map, BITMAP *dest, int camera_x, int camera_y, float dt);
 void draw_frame_rate(BITMAP *dest, float rate);
 // The pass's timing from counter values: the start is taken only when the

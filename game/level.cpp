@@ -21,6 +21,7 @@
 #include <string>
 
 #include "entity.h"
+#include "layer_index.h"
 #include "map_tokens.h"
 #include "message.h"
 #include "tileset.h"
@@ -49,6 +50,7 @@ struct Reader {
 Layer::~Layer()
 {
     free(entities);
+    drop_layer_index(*this);
 }
 
 Map::Map(const char *file_name)
@@ -61,6 +63,7 @@ void update_none(Entity &, Layer &, float) {}
 // The layer takes over the entity's frame arrays.
 void add(Layer &layer, const Entity &entity)
 {
+    drop_layer_index(layer);
     size_t bytes = sizeof(Entity) * (static_cast<size_t>(layer.entity_count) + 1);
     void *grown = layer.entities ? realloc(layer.entities, bytes) : malloc(bytes);
     if (!grown) {
@@ -97,6 +100,7 @@ void free_map(Map &map)
         map.tileset = nullptr;
     }
     for (Layer &layer : map.layers) {
+        drop_layer_index(layer);
         if (!layer.entities)
             continue;
         for (int32_t j = 0; j < layer.entity_count; j++)

@@ -14,6 +14,7 @@
 #include "clock.h"
 #include "frame.h"
 #include "game.h"
+#include "layer_index.h"
 
 const int window_width = 800;
 const int window_height = 600;
@@ -54,6 +55,7 @@ static int start_up()
         return fail_start("cannot create the back buffer", "not enough memory");
     clear_bitmap(buffer);
     load_map(level, "map.txt");
+    index_map(level);
     player_controls = PlayerControls(3, KeyBindings(KEY_LEFT, KEY_RIGHT, KEY_SPACE, KEY_RCONTROL));
     counter_frequency = read_counter_frequency();
     dt.store(first_dt, std::memory_order_relaxed);
@@ -74,6 +76,7 @@ static void run_pass()
 
 static void shut_down()
 {
+    unindex_map(level);
     free_map(level);
     destroy_bitmap(buffer);
     buffer = nullptr;

@@ -14,6 +14,7 @@
 #include <limits>
 
 #include "game.h"
+#include "layer_index.h"
 
 namespace {
 
@@ -23,7 +24,8 @@ bool held(int32_t code)
 }
 
 // Ceiling, landing, right-side and left-side rules against every entity of
-// the layer, in array order.
+// the layer, in array order; the layer's index leaves out those that cannot
+// fire.
 void collide_player(Entity &p, const Layer &layer)
 {
     const double ceiling_bounce = -0.5;
@@ -33,7 +35,8 @@ void collide_player(Entity &p, const Layer &layer)
     const double ph = p.sizey[p.current_frame];
     const double pox = p.old_x;
     const double poy = p.old_y;
-    for (int32_t i = 0; i < layer.entity_count; ++i) {
+    ColliderWalk walk = start_collider_walk(layer, p);
+    for (int32_t i; next_collider(walk, p, i);) {
         const Entity &o = layer.entities[i];  // may be p itself
         if (!has_box(o))
             continue;

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "game.h"
+#include "layer_index.h"
 
 namespace {
 
@@ -21,7 +22,8 @@ void turn(Entity &w, double &speed)
 }
 
 // Landing, right-side and left-side rules against every entity of the
-// layer, in array order; turns reverse speed.
+// layer, in array order, leaving out those the layer's index finds cannot
+// fire; turns reverse speed.
 void collide_walker(Entity &w, const Layer &layer, double &speed)
 {
     if (!has_box(w))
@@ -30,7 +32,8 @@ void collide_walker(Entity &w, const Layer &layer, double &speed)
     const double wh = w.sizey[w.current_frame];
     const double wox = w.old_x;
     const double woy = w.old_y;
-    for (int32_t i = 0; i < layer.entity_count; ++i) {
+    ColliderWalk walk = start_collider_walk(layer, w);
+    for (int32_t i; next_collider(walk, w, i);) {
         const Entity &o = layer.entities[i];  // may be w itself
         if (!has_box(o))
             continue;

@@ -1,7 +1,8 @@
-// The collision passes on a crowded layer: 100 walkers and one player, each
-// testing every entity of its layer, among blocks that fill the layer up to
-// 1,000 or 10,000 entities. The update pass alone, and the full pass of the
-// game (updates, then the draw pass into a back buffer, no present).
+// The collision passes on a crowded layer: 100 walkers and one player among
+// blocks that fill the layer up to 1,000, 10,000 or 100,000 entities. The
+// update pass alone, with each mover testing every entity of its layer (no
+// index) or only those the layer's index finds near it, and the full pass
+// of the game (updates, then the draw pass into a back buffer, no present).
 //
 // The blocks form a floor split into pens by walls, one walker patrolling
 // in each pen and the player standing in the first, so the layer stays the
@@ -13,6 +14,7 @@
 
 #include "frame.h"
 #include "game.h"
+#include "layer_index.h"
 
 namespace {
 
@@ -73,20 +75,38 @@ int64_t collision_tests_per_pass(int entity_count)
     return int64_t(walker_count + 1) * entity_count;
 }
 
-void BM_CollisionUpdatePass(benchmark::State &state)
+void measure_update_pass(benchmark::State &state, bool indexed)
 {
     const int entity_count = int(state.range(0));
     Map map;
     build_crowded_level(map, entity_count);
+    if (indexed)
+        index_map(map);
     camera_x = camera_y = -100;
     for (auto _ : state) {
         update_pass(map, pass_dt);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(state.iterations() * collision_tests_per_pass(entity_count));
+    if (!indexed)
+        state.SetItemsProcessed(state.iterations() * collision_tests_per_pass(entity_count));
     free_map(map);
 }
+
+void BM_CollisionUpdatePass(benchmark::State &state)
+{
+    measure_update_pass(state, false);
+}
 BENCHMARK(BM_CollisionUpdatePass)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+void BM_IndexedCollisionUpdatePass(benchmark::State &state)
+{
+    measure_update_pass(state, true);
+}
+BENCHMARK(BM_IndexedCollisionUpdatePass)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_CollisionFullPass(benchmark::State &state)
 {
