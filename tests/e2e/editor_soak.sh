@@ -26,7 +26,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 actions=${1:-3000}
 seed=${SOAK_SEED:-$(((RANDOM << 15) | RANDOM))}
 sample_seconds=5
-slack_kb=2048
+slack_kb=1024
 : "${PLOTWRIGHT:?set PLOTWRIGHT to the plotwright program}"
 : "${TARROW:?set TARROW to the tarrow program}"
 
@@ -39,8 +39,8 @@ RANDOM=$seed
 
 # Buttons and one-shot keys are held this long, long enough for a frame of
 # a busy machine to see them; the editor then waits for the release.
-hold=0.12
-settle=0.04
+hold=0.1
+settle=0.03
 
 # Runs one xdotool command chain; a failure means the X server is gone.
 input() {
