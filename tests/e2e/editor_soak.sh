@@ -38,8 +38,10 @@ echo "editor soak: ${actions} actions on the demo level, seed $seed"
 RANDOM=$seed
 
 # Buttons and one-shot keys are held this long, long enough for a frame of
-# a busy machine to see them; the editor then waits for the release.
+# a busy machine to see them; the editor then waits for the release. The
+# clicks that keep types within 0 to 3 are held longer still.
 hold=0.1
+sure_hold=0.15
 settle=0.03
 
 # Runs one xdotool command chain; a failure means the X server is gone.
@@ -69,7 +71,8 @@ count() {
     done_actions=$((done_actions + 1))
 }
 
-# click BUTTON X Y [MODIFIER]: one click of button 1 or 3 at window pixel (X, Y).
+# click BUTTON X Y [MODIFIER]: one click of button 1 or 3 at window pixel
+# (X, Y), held for click_hold seconds (default hold).
 click() {
     local modifier_down=() modifier_up=()
     if [ -n "${4:-}" ]; then
@@ -77,7 +80,7 @@ click() {
         modifier_up=(keyup "$4")
     fi
     input mousemove --window "$WIN" "$2" "$3" sleep $settle "${modifier_down[@]}" \
-        mousedown "$1" sleep $hold mouseup "$1" "${modifier_up[@]}" sleep $settle
+        mousedown "$1" sleep "${click_hold:-$hold}" mouseup "$1" "${modifier_up[@]}" sleep $settle
 }
 
 # A block placed with left Ctrl at a random point is the topmost tile there:
@@ -87,7 +90,7 @@ place_and_work_tile() {
     local d raises lowers
     random_point
     d=$((1 + RANDOM % 30))
-    click 1 $X $Y Control_L; count ctrl_left_click
+    click_hold=$sure_hold click 1 $X $Y Control_L; count ctrl_left_click
     raises=$((RANDOM % 3))
     for ((; raises > 0; raises--)); do
         click 1 $((X + d)) $((Y + d)); count left_click_on_tile
@@ -107,7 +110,7 @@ place_and_work_tile() {
 left_then_right_click() {
     random_point
     click 1 $X $Y; count left_click
-    click 3 $X $Y; count right_click
+    click_hold=$sure_hold click 3 $X $Y; count right_click
 }
 
 scroll() {
