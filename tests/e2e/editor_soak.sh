@@ -24,6 +24,7 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 actions=${1:-3000}
+[[ "$actions" =~ ^[1-9][0-9]*$ ]] || { echo "usage: editor_soak.sh [ACTIONS]" >&2; exit 2; }
 seed=${SOAK_SEED:-$(((RANDOM << 15) | RANDOM))}
 sample_seconds=5
 slack_kb=1024
@@ -245,6 +246,7 @@ faults=$(level_faults map.txt tileset.bmp 2> "$WORK/tile_count")
 [ -z "$faults" ] || { cp map.txt "$WORK/saved_map.txt"; E2E_KEEP=1
     fail "the saved level is not well-formed: $faults (kept as $WORK/saved_map.txt)"; }
 cp map.txt "$WORK/saved_map.txt"
+cmp -s map.txt "$here/../../levels/demo/map.txt" && fail "the session left the demo level unchanged"
 
 # A fresh editor on the saved level: no message, and its memory for comparison.
 e2e_launch "$PLOTWRIGHT"
