@@ -156,7 +156,7 @@ e2e_memory_flat() {
             third = int(n / 3)
             first_rss = max_of(rss, 1, third); last_rss = max_of(rss, n - third + 1, n)
             first_data = max_of(data, 1, third); last_data = max_of(data, n - third + 1, n)
-            printf "%d samples after the warm-up; largest VmRSS first third %d kB, last third %d kB; largest VmData first third %d kB, last third %d kB (slack %d kB)\n",
+            printf "%s samples after the warm-up; largest VmRSS first third %s kB, last third %s kB; largest VmData first third %s kB, last third %s kB (slack %s kB)\n",
                 n, first_rss, last_rss, first_data, last_data, slack
             exit (last_rss > first_rss + slack || last_data > first_data + slack) ? 1 : 0
         }' "$1"
