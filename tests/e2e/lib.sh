@@ -134,3 +134,30 @@ e2e_colour_box() {
     echo "${found#* }" | sed -E 's/([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)/\3 \4 \1 \2/' |
         { read -r x y w h; echo "$x $y $((x + w - 1)) $((y + h - 1))"; }
 }
+
+# Prints "VmRSS VmData VmSize" of process $1 in kB, or nothing once it has ended.
+e2e_memory() {
+    awk '/^VmRSS:/ { rss = $2 } /^VmData:/ { data = $2 } /^VmSize:/ { size = $2 }
+         END { if (rss != "") print rss, data, size }' "/proc/$1/status" 2> /dev/null
+}
+
+# Checks a memory series for growth: file $1 holds lines "seconds rss data
+# size" (kB). Samples before second $2 are warm-up. Of the rest, the largest
+# RSS and data size of the last third may exceed those of the first third by
+# at most $3 kB. Prints both maxima; returns non-zero on growth.
+e2e_memory_flat() {
+    awk -v warm_up="$2" -v slack="$3" '
+        $1 >= warm_up { n++; rss[n] = $2; data[n] = $3 }
+        function max_of(a, from, to,   i, m) {
+            m = a[from]; for (i = from + 1; i <= to; i++) if (a[i] > m) m = a[i]; return m
+        }
+        END {
+            if (n < 3) { print "too few samples after the warm-up: " n; exit 2 }
+            third = int(n / 3)
+            first_rss = max_of(rss, 1, third); last_rss = max_of(rss, n - third + 1, n)
+            first_data = max_of(data, 1, third); last_data = max_of(data, n - third + 1, n)
+            printf "%s samples after the warm-up; largest VmRSS first third %s kB, last third %s kB; largest VmData first third %s kB, last third %s kB (slack %s kB)\n",
+                n, first_rss, last_rss, first_data, last_data, slack
+            exit (last_rss > first_rss + slack || last_data > first_data + slack) ? 1 : 0
+        }' "$1"
+}
