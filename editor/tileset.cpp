@@ -5,6 +5,8 @@
 // bmp file that Allegro refuses is read again from a copy in memory whose
 // info header is cut back to 40 bytes. A bit-field image keeps its three
 // colour masks right after those 40 bytes, where the short form carries them.
+// A name that is not well-formed UTF-8, the library's text encoding, loads
+// nothing: the library would read past its end.
 #include "tileset.h"
 
 #include <allegro.h>
@@ -160,8 +162,37 @@ static BITMAP *load_bmp_with_longer_header(const char *file_name)
     return loaded;
 }
 
+// Whether text is well-formed UTF-8, the library's text encoding. The
+// library steps over a character by the length its first byte announces, so
+// a broken character near the end of a name would make it read past the
+// terminator, into whatever follows the name in memory.
+static bool is_utf8_text(const char *text)
+{
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p;) {
+        int following;
+        if (*p < 0x80)
+            following = 0;
+        else if ((*p & 0xe0) == 0xc0)
+            following = 1;
+        else if ((*p & 0xf0) == 0xe0)
+            following = 2;
+        else if ((*p & 0xf8) == 0xf0)
+            following = 3;
+        else
+            return false;
+        p++;
+        for (int i = 0; i < following; i++, p++) {
+            if ((*p & 0xc0) != 0x80)
+                return false;
+        }
+    }
+    return true;
+}
+
 BITMAP *load_tileset(const char *file_name)
 {
+    if (!is_utf8_text(file_name))
+        return nullptr;
     BITMAP *loaded = load_bitmap(file_name, nullptr);
     if (!loaded && ustricmp(get_extension(file_name), "bmp") == 0)
         loaded = load_bmp_with_longer_header(file_name);

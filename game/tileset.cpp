@@ -7,6 +7,8 @@
 // bytes. The colour masks of a bit-field image are kept, right after the 40
 // bytes, where the short form carries them; the colour-space fields and any
 // unknown longer header are dropped. Nothing else of the file changes.
+// A name that is not well-formed UTF-8, the library's text encoding, loads
+// nothing: the library would read past its end.
 #include "tileset.h"
 
 #include <allegro.h>
@@ -164,8 +166,37 @@ BITMAP *load_bmp_with_long_header(const char *file_name)
 
 }  // namespace
 
+// Whether text is well-formed UTF-8, the library's text encoding. The
+// library steps over a character by the length its first byte announces, so
+// a broken character near the end of a name would make it read past the
+// terminator, into whatever follows the name in memory.
+static bool is_utf8_text(const char *text)
+{
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p;) {
+        int following;
+        if (*p < 0x80)
+            following = 0;
+        else if ((*p & 0xe0) == 0xc0)
+            following = 1;
+        else if ((*p & 0xf0) == 0xe0)
+            following = 2;
+        else if ((*p & 0xf8) == 0xf0)
+            following = 3;
+        else
+            return false;
+        p++;
+        for (int i = 0; i < following; i++, p++) {
+            if ((*p & 0xc0) != 0x80)
+                return false;
+        }
+    }
+    return true;
+}
+
 BITMAP *load_tileset(const char *file_name)
 {
+    if (!is_utf8_text(file_name))
+        return nullptr;
     BITMAP *loaded = load_bitmap(file_name, nullptr);
     if (!loaded && ustricmp(get_extension(file_name), "bmp") == 0)
         loaded = load_bmp_with_long_header(file_name);

@@ -233,10 +233,9 @@ TEST_F(DisplayTest, DrawTileBlitsFrameAtWorldPositionMinusViewWithMaskColourOpaq
 TEST_F(DisplayTest, FramesReachingOutOfTheTilesetOrTheWindowAreClipped)
 {
     level.tileset = tileset;
-    Tile &outside_window = put_tile(0, -16, 590);
-    Tile &outside_tileset = put_tile(0, 400, 300);
-    outside_window.setx[0] = 32;
-    outside_tileset.setx[0] = 80;
+    // Each frame is set before the next tile is added: adding moves the layer's array.
+    put_tile(0, -16, 590).setx[0] = 32;
+    put_tile(0, 400, 300).setx[0] = 80;
     draw_tiles();
     EXPECT_EQ(getpixel(buffer, 0, 590), makecol(0, 0, 255));
     EXPECT_EQ(getpixel(buffer, 15, 599), makecol(0, 0, 255));
