@@ -33,6 +33,15 @@ Entity walker(float x, float y)
     return e;
 }
 
+// The level's first layer, holding these entities in this order, not indexed.
+Layer &layer_with(TestMap &t, const std::vector<Entity> &entities)
+{
+    Layer &layer = t.map.layers[0];
+    for (const Entity &e : entities)
+        add(layer, e);
+    return layer;
+}
+
 // What a search over the rectangle finds, or {-1} when it leaves the
 // layer to the caller.
 std::vector<int32_t> search(Layer &layer, double left, double top, double right, double bottom)
@@ -58,10 +67,9 @@ const std::vector<int32_t> nothing;
 TEST(LayerIndex, EntityIsFoundAroundTheHullOfAllItsFramesNegativeSizesIncluded)
 {
     TestMap t;
-    Layer &layer = t.map.layers[0];
     // From (1000, 1000): frames reach right and down 32, left 100, up 150.
-    add(layer, entity_with_frames(1, 1000, 1000, {{0, 0, 32, 32}, {0, 0, -100, 10},
-                                                  {0, 0, 5, -150}}));
+    Layer &layer = layer_with(
+        t, {entity_with_frames(1, 1000, 1000, {{0, 0, 32, 32}, {0, 0, -100, 10}, {0, 0, 5, -150}})});
     index_layer(layer);
     struct Case {
         double x, y;
@@ -79,8 +87,7 @@ TEST(LayerIndex, EntityIsFoundAroundTheHullOfAllItsFramesNegativeSizesIncluded)
 TEST(LayerIndex, EntitiesWithoutFramesAreNeverFound)
 {
     TestMap t;
-    Layer &layer = t.map.layers[0];
-    add(layer, entity_with_frames(1, 0, 0, {}));
+    Layer &layer = layer_with(t, {entity_with_frames(1, 0, 0, {})});
     index_layer(layer);
     EXPECT_EQ(search(layer, -50, -50, 50, 50), nothing);
 }
@@ -88,14 +95,15 @@ TEST(LayerIndex, EntitiesWithoutFramesAreNeverFound)
 TEST(LayerIndex, FarHugeAndNonFiniteEntitiesAreFoundByEverySearch)
 {
     TestMap t;
-    Layer &layer = t.map.layers[0];
-    add(layer, block(std::nanf(""), 0));
-    add(layer, block(infinity, 0));
-    add(layer, block(0, -infinity));
-    add(layer, block(3.0e7f, 0));             // beyond the grid
-    add(layer, block(5000, 5000, 1 << 30));   // reaching beyond it
-    add(layer, block(5000, 5000, 5000, 5000));  // over too many cells
-    add(layer, block(5000, 5000));            // an ordinary entity, found only near it
+    Layer &layer = layer_with(t, {
+        block(std::nanf(""), 0),
+        block(infinity, 0),
+        block(0, -infinity),
+        block(3.0e7f, 0),             // beyond the grid
+        block(5000, 5000, 1 << 30),   // reaching beyond it
+        block(5000, 5000, 5000, 5000),  // over too many cells
+        block(5000, 5000),            // an ordinary entity, found only near it
+    });
     index_layer(layer);
     EXPECT_EQ(search(layer, 0, 0, 10, 10), (std::vector<int32_t>{0, 1, 2, 3, 4, 5}));
     EXPECT_EQ(search(layer, 5000, 5000, 5001, 5001), (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6}));
@@ -104,8 +112,7 @@ TEST(LayerIndex, FarHugeAndNonFiniteEntitiesAreFoundByEverySearch)
 TEST(LayerIndex, SearchesThatAreNotFiniteBeyondTheGridOrTooWideAreLeftToTheCaller)
 {
     TestMap t;
-    Layer &layer = t.map.layers[0];
-    add(layer, block(0, 0));
+    Layer &layer = layer_with(t, {block(0, 0)});
     index_layer(layer);
     const double nan = std::nan("");
     EXPECT_EQ(search(layer, nan, 0, 10, 10), std::vector<int32_t>{-1});
@@ -118,11 +125,12 @@ TEST(LayerIndex, SearchesThatAreNotFiniteBeyondTheGridOrTooWideAreLeftToTheCalle
 TEST(LayerIndex, FoundEntitiesAreInArrayOrderEachOnce)
 {
     TestMap t;
-    Layer &layer = t.map.layers[0];
-    add(layer, block(300, 0, 200, 32));  // over four cells
-    add(layer, block(0, 0));
-    add(layer, block(10, 10));            // on top of the one before
-    add(layer, block(-300, -300, 700, 400));
+    Layer &layer = layer_with(t, {
+        block(300, 0, 200, 32),  // over four cells
+        block(0, 0),
+        block(10, 10),           // on top of the one before
+        block(-300, -300, 700, 400),
+    });
     index_layer(layer);
     EXPECT_EQ(search(layer, -10, -10, 600, 50), (std::vector<int32_t>{0, 1, 2, 3}));
 }
@@ -130,13 +138,9 @@ TEST(LayerIndex, FoundEntitiesAreInArrayOrderEachOnce)
 TEST(LayerIndex, MoversAreTheEntitiesThatUpdateInArrayOrder)
 {
     TestMap t;
-    Layer &layer = t.map.layers[0];
-    add(layer, block(0, 0));
-    add(layer, walker(100, 0));
-    add(layer, block(200, 0));
     Entity player = entity_with_row_frames(0, 300, 0, 4);
     player.update = update_player;
-    add(layer, player);
+    Layer &layer = layer_with(t, {block(0, 0), walker(100, 0), block(200, 0), player});
     index_layer(layer);
     EXPECT_EQ(layer.index->movers, (std::vector<int32_t>{1, 3}));
 }
@@ -144,8 +148,7 @@ TEST(LayerIndex, MoversAreTheEntitiesThatUpdateInArrayOrder)
 TEST(LayerIndex, RefilingFollowsAMoverAcrossCellsOutOfTheGridAndBack)
 {
     TestMap t;
-    Layer &layer = t.map.layers[0];
-    add(layer, walker(0, 0));
+    Layer &layer = layer_with(t, {walker(0, 0)});
     index_layer(layer);
     Entity &e = layer.entities[0];
     struct Step {
@@ -183,22 +186,20 @@ TEST(LayerIndex, AddingToALayerAndFreeingTheLevelDropTheIndex)
 TEST(ColliderWalk, WithoutAnIndexEveryEntityIsTestedInOrder)
 {
     TestMap t;
-    Layer &layer = t.map.layers[0];
-    add(layer, block(-5000, 0));
-    add(layer, walker(0, 0));
-    add(layer, block(5000, 0));
+    Layer &layer = layer_with(t, {block(-5000, 0), walker(0, 0), block(5000, 0)});
     EXPECT_EQ(walk_all(layer, layer.entities[1]), (std::vector<int32_t>{0, 1, 2}));
 }
 
 TEST(ColliderWalk, WithAnIndexTheEntitiesNearTheMoversPathAreTested)
 {
     TestMap t;
-    Layer &layer = t.map.layers[0];
-    add(layer, block(-5000, 0));
-    add(layer, block(0, 32));    // under the walker
-    add(layer, block(300, 0));   // beyond where it was
-    add(layer, walker(0, 0));
-    add(layer, block(5000, 0));
+    Layer &layer = layer_with(t, {
+        block(-5000, 0),
+        block(0, 32),   // under the walker
+        block(300, 0),  // beyond where it was
+        walker(0, 0),
+        block(5000, 0),
+    });
     index_layer(layer);
     Entity &w = layer.entities[3];
     EXPECT_EQ(walk_all(layer, w), (std::vector<int32_t>{1, 3}));
@@ -209,10 +210,7 @@ TEST(ColliderWalk, WithAnIndexTheEntitiesNearTheMoversPathAreTested)
 TEST(ColliderWalk, MoversWithMirroredBoxesOrNoFinitePositionTestEveryEntity)
 {
     TestMap t;
-    Layer &layer = t.map.layers[0];
-    add(layer, block(-5000, 0));
-    add(layer, walker(0, 0));
-    add(layer, block(5000, 0));
+    Layer &layer = layer_with(t, {block(-5000, 0), walker(0, 0), block(5000, 0)});
     index_layer(layer);
     Entity &w = layer.entities[1];
     const std::vector<int32_t> every{0, 1, 2};
@@ -232,12 +230,13 @@ TEST(ColliderWalk, MoversWithMirroredBoxesOrNoFinitePositionTestEveryEntity)
 TEST(ColliderWalk, OnceTheMoverLeavesItsPathEveryLaterEntityIsTested)
 {
     TestMap t;
-    Layer &layer = t.map.layers[0];
-    add(layer, block(-5000, 0));
-    add(layer, block(0, 32));
-    add(layer, block(5000, 0));
-    add(layer, walker(0, 0));
-    add(layer, block(9000, 0));
+    Layer &layer = layer_with(t, {
+        block(-5000, 0),
+        block(0, 32),
+        block(5000, 0),
+        walker(0, 0),
+        block(9000, 0),
+    });
     index_layer(layer);
     Entity &w = layer.entities[3];
     ColliderWalk walk = start_collider_walk(layer, w);
