@@ -10,8 +10,7 @@
 #include <allegro.h>
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-
+#include "bench_level.h"
 #include "frame.h"
 #include "game.h"
 #include "layer_index.h"
@@ -23,27 +22,6 @@ const int block_size = 32;
 const float floor_y = 400;
 const float pass_dt = 1.0f / 60;
 
-Entity sprite(int32_t type, float x, float y, int32_t frames)
-{
-    Entity e;
-    e.type = type;
-    e.x = e.old_x = x;
-    e.y = e.old_y = y;
-    e.frames = frames;
-    e.setx = static_cast<int32_t *>(malloc(frames * sizeof(int32_t)));
-    e.sety = static_cast<int32_t *>(malloc(frames * sizeof(int32_t)));
-    e.sizex = static_cast<int32_t *>(malloc(frames * sizeof(int32_t)));
-    e.sizey = static_cast<int32_t *>(malloc(frames * sizeof(int32_t)));
-    for (int32_t k = 0; k < frames; ++k) {
-        e.setx[k] = k * block_size;
-        e.sety[k] = 0;
-        e.sizex[k] = block_size;
-        e.sizey[k] = block_size;
-    }
-    e.update = type == 0 ? update_player : type == 2 ? update_walker : update_none;
-    return e;
-}
-
 // Layer 0 of entity_count entities: a floor, a wall at each end of every
 // pen, a walker in the middle of each pen, then the player.
 void build_crowded_level(Map &map, int entity_count)
@@ -53,20 +31,20 @@ void build_crowded_level(Map &map, int entity_count)
     const float on_floor = floor_y - block_size;
     Layer &layer = map.layers[0];
     for (int i = 0; i < floor_count; ++i)
-        add(layer, sprite(1, float(i * block_size), floor_y, 1));
+        add(layer, sprite(1, float(i * block_size), floor_y, 1, block_size));
     for (int k = 0; k < wall_count; ++k) {
         int column = k * floor_count / walker_count;
         if (column >= floor_count)
             column = floor_count - 1;
-        add(layer, sprite(1, float(column * block_size), on_floor, 1));
+        add(layer, sprite(1, float(column * block_size), on_floor, 1, block_size));
     }
     for (int k = 0; k < walker_count; ++k) {
         const float pen_middle = (k + 0.5f) * floor_count / walker_count * block_size;
-        Entity walker = sprite(2, pen_middle, on_floor, 3);
+        Entity walker = sprite(2, pen_middle, on_floor, 3, block_size);
         walker.d1 = k % 2;  // half start to the right, half to the left
         add(layer, walker);
     }
-    add(layer, sprite(0, 2 * block_size, on_floor, 4));
+    add(layer, sprite(0, 2 * block_size, on_floor, 4, block_size));
 }
 
 // Movers times the entities each one tests, per pass.
@@ -111,12 +89,7 @@ BENCHMARK(BM_IndexedCollisionUpdatePass)
 void BM_CollisionFullPass(benchmark::State &state)
 {
     const int entity_count = int(state.range(0));
-    GFX_DRIVER screen_size = {};  // SCREEN_W x SCREEN_H for the in-view test
-    screen_size.w = 800;
-    screen_size.h = 600;
-    GFX_DRIVER *saved_driver = gfx_driver;
-    gfx_driver = &screen_size;
-    BITMAP *back_buffer = create_bitmap(SCREEN_W, SCREEN_H);
+    BackBuffer back;
     Map map;
     build_crowded_level(map, entity_count);
     map.tileset = create_bitmap(4 * block_size, block_size);
@@ -124,13 +97,11 @@ void BM_CollisionFullPass(benchmark::State &state)
     camera_x = camera_y = -100;
     for (auto _ : state) {
         update_pass(map, pass_dt);
-        draw_pass(map, back_buffer, camera_x, camera_y, pass_dt);
-        clear_bitmap(back_buffer);
+        draw_pass(map, back.bitmap, camera_x, camera_y, pass_dt);
+        clear_bitmap(back.bitmap);
     }
     state.SetItemsProcessed(state.iterations() * collision_tests_per_pass(entity_count));
     free_map(map);
-    destroy_bitmap(back_buffer);
-    gfx_driver = saved_driver;
 }
 BENCHMARK(BM_CollisionFullPass)->Arg(10000)->Unit(benchmark::kMicrosecond);
 

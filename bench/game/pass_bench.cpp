@@ -21,14 +21,13 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "bench_level.h"
 #include "frame.h"
 #include "game.h"
 #include "layer_index.h"
 
 namespace {
 
-const int screen_width = 800;
-const int screen_height = 600;
 const int block_size = 40;
 const int pen_length = 48;  // floor blocks; the ceiling has one fewer
 const int entities_per_pen = 100;
@@ -38,41 +37,22 @@ const float floor_top = 500;  // of the first row
 const float pass_dt = 1.0f / 60;
 const int settling_passes = 120;
 
-Entity sprite(int32_t type, float x, float y, int32_t frames)
-{
-    Entity e;
-    e.type = type;
-    e.x = e.old_x = x;
-    e.y = e.old_y = y;
-    e.frames = frames;
-    size_t bytes = sizeof(int32_t) * frames;
-    e.setx = static_cast<int32_t *>(malloc(bytes));
-    e.sety = static_cast<int32_t *>(malloc(bytes));
-    e.sizex = static_cast<int32_t *>(malloc(bytes));
-    e.sizey = static_cast<int32_t *>(malloc(bytes));
-    for (int32_t k = 0; k < frames; ++k) {
-        e.setx[k] = k * block_size;
-        e.sety[k] = 0;
-        e.sizex[k] = block_size;
-        e.sizey[k] = block_size;
-    }
-    e.update = type == 0 ? update_player : type == 2 ? update_walker : update_none;
-    return e;
-}
-
 // Appends one pen whose floor starts at (left, floor_y); with_player leaves
 // out one ceiling block to make room for the player in the layer's count.
 void add_pen(Layer &layer, float left, float floor_y, int pen, bool with_player, bool with_walker)
 {
     const float b = block_size;
     for (int k = 0; k < pen_length; ++k)
-        layer.entities[layer.entity_count++] = sprite(1, left + k * b, floor_y, 1);
+        layer.entities[layer.entity_count++] = sprite(1, left + k * b, floor_y, 1, block_size);
     for (int k = with_player ? 2 : 1; k < pen_length; ++k)
-        layer.entities[layer.entity_count++] = sprite(1, left + k * b, floor_y - 3 * b, 1);
+        layer.entities[layer.entity_count++] =
+            sprite(1, left + k * b, floor_y - 3 * b, 1, block_size);
     for (int k : {0, pen_length - 1})
         for (int high = 1; high <= 2; ++high)
-            layer.entities[layer.entity_count++] = sprite(1, left + k * b, floor_y - high * b, 1);
-    Entity walker = sprite(with_walker ? 2 : 1, left + pen_length / 2 * b, floor_y - b, 3);
+            layer.entities[layer.entity_count++] =
+                sprite(1, left + k * b, floor_y - high * b, 1, block_size);
+    Entity walker = sprite(with_walker ? 2 : 1, left + pen_length / 2 * b, floor_y - b, 3,
+                           block_size);
     walker.d1 = pen % 2;  // half start to the right, half to the left
     layer.entities[layer.entity_count++] = walker;
 }
@@ -96,7 +76,8 @@ struct BenchLevel {
             }
         }
         Layer &front = map.layers[0];
-        front.entities[front.entity_count++] = sprite(0, 2 * block_size, floor_top - block_size, 4);
+        front.entities[front.entity_count++] =
+            sprite(0, 2 * block_size, floor_top - block_size, 4, block_size);
         map.tileset = create_bitmap(4 * block_size, block_size);
         clear_to_color(map.tileset, makecol(200, 120, 40));
         if (indexed)
@@ -125,30 +106,6 @@ struct BenchLevel {
             for (int32_t j = 0; j < layer.entity_count; ++j)
                 seen += in_view(layer.entities[j], camera_x, camera_y);
         return seen;
-    }
-};
-
-// An 800 x 600 back buffer and SCREEN_W x SCREEN_H to match, for the
-// benchmark's lifetime.
-struct BackBuffer {
-    GFX_DRIVER screen_size = {};
-    GFX_DRIVER *saved_driver = gfx_driver;
-    BITMAP *bitmap;
-
-    BackBuffer()
-    {
-        screen_size.w = screen_width;
-        screen_size.h = screen_height;
-        gfx_driver = &screen_size;
-        bitmap = create_bitmap(screen_width, screen_height);
-        clear_bitmap(bitmap);
-    }
-    BackBuffer(const BackBuffer &) = delete;
-    BackBuffer &operator=(const BackBuffer &) = delete;
-    ~BackBuffer()
-    {
-        destroy_bitmap(bitmap);
-        gfx_driver = saved_driver;
     }
 };
 
