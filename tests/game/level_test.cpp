@@ -672,6 +672,20 @@ std::string entity_level(const std::string &type, const std::string &x)
     return "001 t.bmp\n1\n" + type + " " + x + " 0 1\n0 0 32 32\n0 0 0 0\n0 0 0 0\n";
 }
 
+// Loads entity_level(type, x) into level_map: a success when it loads without
+// a message and its entity is there.
+testing::AssertionResult loads_one_entity(LoadedMap &level_map, const TempFolder &folder,
+                                          const std::string &type, const std::string &x)
+{
+    MessageRecorder recorder;
+    load_map(level_map.map, folder.write("map.txt", entity_level(type, x)).c_str());
+    if (!messages.empty())
+        return testing::AssertionFailure() << "the reader said: " << messages[0];
+    if (level_map.map.layers[0].entity_count != 1)
+        return testing::AssertionFailure() << level_map.map.layers[0].entity_count << " entities";
+    return testing::AssertionSuccess();
+}
+
 }  // namespace
 
 TEST(LoadMap, DecimalFormsReadAsTheNearestFloat)
@@ -697,11 +711,8 @@ TEST(LoadMap, DecimalFormsReadAsTheNearestFloat)
     };
     TempFolder folder;
     for (const Case &c : cases) {
-        MessageRecorder recorder;
         LoadedMap level_map;
-        load_map(level_map.map, folder.write("map.txt", entity_level("1", c.token)).c_str());
-        EXPECT_TRUE(messages.empty()) << c.token;
-        ASSERT_EQ(level_map.map.layers[0].entity_count, 1) << c.token;
+        ASSERT_TRUE(loads_one_entity(level_map, folder, "1", c.token)) << c.token;
         float x = level_map.map.layers[0].entities[0].x;
         EXPECT_EQ(x, c.x) << c.token;
         EXPECT_EQ(std::signbit(x), std::signbit(c.x)) << c.token;
@@ -773,11 +784,8 @@ TEST(LoadMap, WholeNumbersAtTheirEdgesAreRead)
     };
     TempFolder folder;
     for (const Case &c : cases) {
-        MessageRecorder recorder;
         LoadedMap level_map;
-        load_map(level_map.map, folder.write("map.txt", entity_level(c.token, "0")).c_str());
-        EXPECT_TRUE(messages.empty()) << c.token;
-        ASSERT_EQ(level_map.map.layers[0].entity_count, 1) << c.token;
+        ASSERT_TRUE(loads_one_entity(level_map, folder, c.token, "0")) << c.token;
         EXPECT_EQ(level_map.map.layers[0].entities[0].type, c.type) << c.token;
     }
 }
