@@ -35,6 +35,18 @@ static std::vector<int> tile_counts(const Map &map)
     return counts;
 }
 
+// Loads the level in file into a Map of its own and returns its tiles as
+// tile_dump writes them; shown_messages holds what this load said.
+static std::string load_alone(const std::string &file)
+{
+    shown_messages.clear();
+    Map level;
+    load_map(level, file.c_str());
+    std::string dump = tile_dump(level);
+    free_map(level);
+    return dump;
+}
+
 TEST_F(LevelFaultsTest, HeaderOfTenThousandCharactersIsAWrongHeaderAndTheRestLoads)
 {
     const std::string rest = "\ntiles.bmp\n1\n1 64 320 1 0 0 32 32 0 0 0 0\n0\n0\n0\n0\n";
@@ -115,12 +127,9 @@ TEST_F(LevelFaultsTest, FileCutShortAfterAnyTokenKeepsTheWholeTilesAndTheOrigina
     std::string full_text;
     for (const std::string &token : level.tokens)
         full_text += token + "\n";
-    Map full;
     write_file(path("full.txt"), full_text);
-    load_map(full, path("full.txt").c_str());
+    const std::string full_dump = load_alone(path("full.txt"));
     ASSERT_TRUE(shown_messages.empty());
-    const std::string full_dump = tile_dump(full);
-    free_map(full);
 
     const std::string file = path("map.txt");
     for (size_t kept_tokens = 1; kept_tokens < level.tokens.size(); kept_tokens++) {
@@ -149,12 +158,8 @@ TEST_F(LevelFaultsTest, FileCutShortAfterAnyTokenKeepsTheWholeTilesAndTheOrigina
 
             // What the save writes holds every whole tile, as the full level has it.
             save_map(map, file.c_str());
-            shown_messages.clear();
-            Map saved_level;
-            load_map(saved_level, file.c_str());
+            std::string dump = load_alone(file);
             EXPECT_TRUE(shown_messages.empty());
-            std::string dump = tile_dump(saved_level);
-            free_map(saved_level);
             size_t tiles = whole[0] + whole[1] + whole[2] + whole[3] + whole[4];
             size_t start = full_dump.find('\n') + 1;
             size_t end = start;
@@ -248,11 +253,8 @@ TEST_F(LevelFaultsTest, RandomBytesNeverLoseTheFileAndSaveAWellFormedLevel)
         ASSERT_FALSE(shown_messages.empty());
         EXPECT_EQ(read_file(file + ".bak"), text);
         save_map(map, file.c_str());
-        shown_messages.clear();
-        Map saved_level;
-        load_map(saved_level, file.c_str());
+        load_alone(file);
         EXPECT_TRUE(shown_messages.empty()) << "the saved level is not well formed";
-        free_map(saved_level);
     }
 }
 
@@ -284,12 +286,8 @@ TEST_F(LevelFaultsTest, KillDuringSaveLeavesALevelThatLoadsWholeWithoutAMessage)
         kill(saver, SIGKILL);
         waitpid(saver, nullptr, 0);
 
-        shown_messages.clear();
-        Map found;
-        load_map(found, file.c_str());
+        std::string dump = load_alone(file);
         EXPECT_TRUE(shown_messages.empty());
-        std::string dump = tile_dump(found);
-        free_map(found);
         EXPECT_TRUE(dump == dumps[0] || dump == dumps[1]) << "map.txt holds neither level";
         for (const std::string &name : files()) {
             bool temporary = name.size() == strlen("map.txt.") + 6 && name.rfind("map.txt.", 0) == 0 &&
