@@ -78,9 +78,9 @@ void refile_entity(Layer &layer, int32_t i);
 
 // Fills index.found with every entity filed in a cell that the rectangle
 // from (left, top) to (right, bottom) touches, unless the area of its entry
-// lies clear of the rectangle, and every entity of the always list. False, with found untouched, when the rectangle is not
-// finite, reaches beyond the grid or covers too many cells: the caller then
-// looks at every entity.
+// lies clear of the rectangle, and every entity of the always list. False,
+// with found untouched, when the rectangle is not finite, reaches beyond the
+// grid or covers too many cells: the caller then looks at every entity.
 bool find_in_rectangle(LayerIndex &index, double left, double top, double right, double bottom);
 
 // Walks the entities that a moving entity's collision rules may fire on, in
